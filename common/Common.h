@@ -1,0 +1,17 @@
+#pragma once
+// Shared free routines that need neither widgets nor X11.
+
+#include <QString>
+
+// Base of the settings key path; set once at start-up, before any setting is touched.
+extern QString ProductName;
+
+// Title of the application: caption of every box, tray tip and help file base name.
+inline constexpr const char* ApplicationTitle = "Pastewise";
+
+// Directory of the running executable, with a trailing '/'.
+QString AppDir();
+
+// Text shown in the standard error box: a full stop is added when the message's
+// last character sorts above '.', so "Failed" gains one and "Done." or "What?" do not.
+QString ErrorBoxText(const QString& message);

@@ -1,0 +1,33 @@
+#include "MessageBoxes.h"
+
+#include "Common.h"
+
+#include <QMessageBox>
+
+namespace {
+int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+           QMessageBox::StandardButtons buttons, QWidget* parent)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
+}
+} // namespace
+
+void ShowNotice(const QString& text, QWidget* parent)
+{
+    runBox(QMessageBox::NoIcon, QString::fromLatin1(ApplicationTitle), text, QMessageBox::Ok, parent);
+}
+
+void ShowErrorBox(const QString& message, QWidget* parent)
+{
+    runBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(message),
+           QMessageBox::Ok, parent);
+}
+
+bool Confirm(const QString& text, QWidget* parent)
+{
+    return runBox(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                  QMessageBox::Ok | QMessageBox::Cancel, parent) == QMessageBox::Ok;
+}
