@@ -2,12 +2,17 @@
 
 #include "Common.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 
 namespace {
+// Every box is logged, so a user's report and the end-to-end tests can tell what was shown.
+Q_LOGGING_CATEGORY(lcBoxes, "pastewise.boxes")
+
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
            QMessageBox::StandardButtons buttons, QWidget* parent)
 {
+    qCInfo(lcBoxes).noquote() << "box:" << caption << "|" << text;
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);

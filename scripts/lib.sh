@@ -1,0 +1,27 @@
+# Shared by scripts/run and scripts/test: install what is missing on a Debian 12 machine.
+
+PW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
+  libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev)
+PW_RUN_PACKAGES=(fonts-dejavu-core)
+PW_TEST_PACKAGES=(libbenchmark-dev xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl imagemagick sqlite3
+  clang libclang-rt-14-dev tk)
+
+pw_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+pw_jobs() {
+  nproc 2>/dev/null || echo 2
+}
