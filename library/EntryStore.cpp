@@ -1,0 +1,175 @@
+#include "library/EntryStore.h"
+
+#include "common/Errors.h"
+#include "library/SqlSupport.h"
+
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+
+const QString ChangedElsewhere = QStringLiteral(
+    "The entry was changed by another program since it was read; reopen the table to see the change");
+
+bool IsView(QSqlDatabase& db, const QString& tableName)
+{
+    QSqlQuery query(db);
+    PrepareOrThrow(
+        query, QStringLiteral("SELECT 1 FROM sqlite_schema WHERE name = ? COLLATE NOCASE AND type = 'view'"));
+    query.addBindValue(tableName);
+    ExecOrThrow(query);
+    return query.next();
+}
+
+bool HasRowid(QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery query(db);
+    return query.prepare(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(table));
+}
+
+bool StoresUtf8(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("PRAGMA encoding")) && query.next()
+        && query.value(0).toString() == QLatin1String("UTF-8");
+}
+
+} // namespace
+
+EntryStore::EntryStore(QSqlDatabase db, const QString& tableName)
+    : m_db(std::move(db))
+    , m_table(QuoteIdentifier(tableName))
+{
+    {
+        QSqlQuery probe(m_db);
+        PrepareOrThrow(probe, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table));
+        ExecOrThrow(probe);
+        const QSqlRecord columns = probe.record();
+        for (const QString& column : {QStringLiteral("name"), QStringLiteral("value")}) {
+            if (columns.indexOf(column) < 0)
+                throw DatabaseError(
+                    QStringLiteral("The table \"%1\" cannot be opened: it has no column \"%2\"")
+                        .arg(tableName, column));
+        }
+    }
+    // A view reports a rowid of NULL for every row, so it is keyed by name.
+    m_keyedByRowid = !IsView(m_db, tableName) && HasRowid(m_db, m_table);
+
+    m_read = QSqlQuery(m_db);
+    m_read.setForwardOnly(true);
+    // The first name test is the column's own comparison, so the engine can use the name
+    // index; the second makes the match exact.
+    PrepareOrThrow(m_read,
+        m_keyedByRowid
+            ? QStringLiteral("SELECT \"name\", \"value\" FROM %1 WHERE rowid = ?").arg(m_table)
+            : QStringLiteral(
+                "SELECT \"name\", \"value\" FROM %1 WHERE \"name\" = ? AND \"name\" = ? COLLATE BINARY")
+                  .arg(m_table));
+}
+
+void EntryStore::LoadNames(NameSnapshot& snapshot)
+{
+    // Names travel as UTF-8 bytes when the file stores them so, which spares a round trip
+    // through UTF-16 for every row of a large table.
+    const QString nameColumn
+        = StoresUtf8(m_db) ? QStringLiteral("CAST(\"name\" AS BLOB)") : QStringLiteral("\"name\"");
+    const QString key = m_keyedByRowid ? QStringLiteral("rowid") : QStringLiteral("0");
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    PrepareOrThrow(query,
+        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY \"name\" COLLATE NOCASE")
+            .arg(key, nameColumn, m_table));
+    ExecOrThrow(query);
+
+    NameSnapshot::RowKey serial = 0;
+    while (query.next()) {
+        const QVariant name = query.value(1);
+        const QByteArray bytes
+            = name.typeId() == QMetaType::QByteArray ? name.toByteArray() : name.toString().toUtf8();
+        const NameSnapshot::RowKey rowKey = m_keyedByRowid ? query.value(0).toLongLong() : ++serial;
+        snapshot.Append(rowKey, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    if (query.lastError().isValid())
+        ThrowSqlError(query.lastError());
+    snapshot.SortIfNeeded();
+}
+
+StoredEntry EntryStore::Read(NameSnapshot::RowKey key, std::string_view name)
+{
+    if (m_keyedByRowid) {
+        m_read.bindValue(0, key);
+    } else {
+        const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        m_read.bindValue(0, text);
+        m_read.bindValue(1, text);
+    }
+    ExecOrThrow(m_read);
+    StoredEntry entry;
+    if (m_read.next()) {
+        entry.found = true;
+        entry.name = m_read.value(0);
+        entry.value = m_read.value(1);
+    }
+    m_read.finish();
+    return entry;
+}
+
+NameSnapshot::RowKey EntryStore::Insert(
+    const QVariant& name, const QVariant& value, NameSnapshot::RowKey fallbackKey)
+{
+    QSqlQuery query(m_db);
+    PrepareOrThrow(query, QStringLiteral("INSERT INTO %1 (\"name\", \"value\") VALUES (?, ?)").arg(m_table));
+    query.addBindValue(name);
+    query.addBindValue(value);
+    ExecOrThrow(query);
+    return m_keyedByRowid ? query.lastInsertId().toLongLong() : fallbackKey;
+}
+
+QString EntryStore::RowCondition() const
+{
+    // The row must still hold exactly the name and value that were read; IS matches NULL too.
+    return m_keyedByRowid
+        ? QStringLiteral("rowid = ? AND \"name\" IS ? COLLATE BINARY AND \"value\" IS ?")
+        : QStringLiteral("\"name\" = ? AND \"name\" IS ? COLLATE BINARY AND \"value\" IS ?");
+}
+
+void EntryStore::BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const StoredEntry& original)
+{
+    if (m_keyedByRowid)
+        query.addBindValue(key);
+    else
+        query.addBindValue(original.name);
+    query.addBindValue(original.name);
+    query.addBindValue(original.value);
+}
+
+void EntryStore::RunChecked(QSqlQuery& query)
+{
+    ExecOrThrow(query);
+    if (query.numRowsAffected() < 1)
+        throw DatabaseError(ChangedElsewhere);
+}
+
+void EntryStore::Update(
+    NameSnapshot::RowKey key, const StoredEntry& original, const QVariant& name, const QVariant& value)
+{
+    if (!original.found)
+        throw DatabaseError(ChangedElsewhere);
+    QSqlQuery query(m_db);
+    PrepareOrThrow(query,
+        QStringLiteral("UPDATE %1 SET \"name\" = ?, \"value\" = ? WHERE %2").arg(m_table, RowCondition()));
+    query.addBindValue(name);
+    query.addBindValue(value);
+    BindRow(query, key, original);
+    RunChecked(query);
+}
+
+void EntryStore::Remove(NameSnapshot::RowKey key, const StoredEntry& original)
+{
+    if (!original.found)
+        throw DatabaseError(ChangedElsewhere);
+    QSqlQuery query(m_db);
+    PrepareOrThrow(query, QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, RowCondition()));
+    BindRow(query, key, original);
+    RunChecked(query);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The connection to the library file (the main window's ADOCon). One named SQLite
+// connection per instance; the file is opened read-write and never created.
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TLibraryConnection final : public QObject {
+    Q_OBJECT
+public:
+    using BeforeConnectHandler = std::function<void(TLibraryConnection&)>;
+
+    explicit TLibraryConnection(QObject* parent = nullptr);
+    ~TLibraryConnection() override;
+
+    // The file to open; a relative path is taken from the working directory at Open().
+    QString DataSource() const { return m_dataSource; }
+    void SetDataSource(const QString& dataSource) { m_dataSource = dataSource; }
+    // Runs before every connect, so the owner can fix up the data source.
+    void SetBeforeConnect(BeforeConnectHandler handler) { m_beforeConnect = std::move(handler); }
+
+    // Does nothing when already connected. Throws DatabaseError naming the file when it is
+    // missing, unreadable or not a database.
+    void Open();
+    void Close();
+    bool Connected() const;
+
+    // Tables and views in catalogue order, the engine's own "sqlite_" objects left out.
+    QStringList TableNames() const;
+    void CreateTable(const QString& tableName);
+    // Drops the table or view of that name.
+    void DropTable(const QString& tableName);
+    void RenameTable(const QString& oldName, const QString& newName);
+
+    // For the table dataset and tools; valid while connected.
+    QSqlDatabase Database() const;
+
+Q_SIGNALS:
+    // Datasets on this connection close themselves before its statements become invalid.
+    void aboutToClose();
+
+private:
+    void CheckConnected() const;
+    void Execute(const QString& statement);
+
+    QString m_connectionName;
+    QString m_dataSource = QStringLiteral("pastewise.mdb");
+    BeforeConnectHandler m_beforeConnect;
+};

@@ -1,0 +1,119 @@
+#pragma once
+// The table dataset `tbl`: the open table's entries in name order with one current row and
+// at most one pending change. Names live in a compact snapshot taken at open; an entry's
+// value is read when it becomes current. Rows are written back one at a time with a check
+// that nobody changed them since they were read.
+//
+// Row numbers below are the rows a grid shows: while a new entry is being inserted it is a
+// row of its own at its insert position.
+
+#include "library/EntryStore.h"
+#include "library/NameSnapshot.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class TLibraryConnection;
+
+enum class DatasetState { Inactive, Browse, Edit, Insert };
+
+class TTableDataset final : public QObject {
+    Q_OBJECT
+public:
+    explicit TTableDataset(QObject* parent = nullptr);
+    ~TTableDataset() override;
+
+    // Closes first (a pending change is dropped: ADOUtil's CloseTable posts it). On failure
+    // the dataset stays closed.
+    void Open(TLibraryConnection& connection, const QString& tableName);
+    void Close();
+    bool Active() const { return m_state != DatasetState::Inactive; }
+    QString TableName() const { return m_tableName; }
+
+    DatasetState State() const { return m_state; }
+    bool Modified() const { return m_modified; }
+
+    // Grid access. CurrentRow() is -1 when there is no row.
+    int RecordCount() const;
+    int CurrentRow() const { return m_row; }
+    QString NameAt(int row) const;
+    bool IsEmpty() const { return RecordCount() == 0; }
+
+    // Fields of the current row, pending values included.
+    QString Name() const { return m_name.toString(); }
+    QString Value() const { return m_value.toString(); }
+    // Enter Edit from Browse (Insert on an empty table); the pending value is kept in Insert.
+    void SetName(const QString& name);
+    void SetValue(const QString& value);
+    void Edit();
+
+    // Starts a new row before the current one (check-browse-mode first).
+    void Insert();
+    // Add Entry: stores a new entry at once and makes it current. When the engine refuses
+    // it the new row is dropped again, so nothing is added and nothing stays pending.
+    void InsertAndPost(const QString& name, const QString& value);
+    void Post();
+    void Cancel();
+    // Post a pending change; an untouched new row is discarded instead.
+    void CheckBrowseMode();
+
+    void First();
+    void Prior();
+    void Next();
+    void Last();
+    void MoveTo(int row);
+    // First entry whose name begins with `prefix` (same case rule as the order); an empty
+    // prefix only finds an empty name. Moves there and returns true when found.
+    bool Locate(const QString& prefix);
+
+    // Deletes the current row at once; the next row (or the new last one) becomes current.
+    void Delete();
+
+    std::size_t SnapshotMemoryBytes() const { return m_snapshot.MemoryBytes(); }
+
+Q_SIGNALS:
+    // Pairs in the manner of a Qt item model's begin/end notifications.
+    void aboutToReset();
+    void reset();
+    void rowAboutToBeInserted(int row);
+    void rowInserted(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
+    // `to` is the row's index once the move is done.
+    void rowAboutToMove(int from, int to);
+    void rowMoved(int from, int to);
+    // The name shown for a row changed without a move (pending edit, stored rename).
+    void rowChanged(int row);
+    // Another entry became current, or the current one was read again.
+    void currentRowChanged(int row);
+    // The current row's fields changed (set, stored or reverted).
+    void fieldsChanged();
+    void stateChanged(DatasetState state);
+
+private:
+    void CheckActive() const;
+    int SnapshotIndex(int row) const;
+    void SetState(DatasetState state);
+    void LoadCurrent(int row);
+    void PostInsert();
+    void PostEdit();
+    void MoveSnapshotRow(int from, const QVariant& storedName);
+    void DiscardInsert();
+
+    std::unique_ptr<EntryStore> m_store;
+    NameSnapshot m_snapshot;
+    QString m_tableName;
+    DatasetState m_state = DatasetState::Inactive;
+    bool m_modified = false;
+    int m_row = -1;
+    int m_insertRow = -1;
+    // Key for rows of tables keyed by name; runs downwards so it never meets a loaded one.
+    NameSnapshot::RowKey m_nextLocalKey = -1;
+    QMetaObject::Connection m_connectionClosing;
+    StoredEntry m_stored;
+    QVariant m_name;
+    QVariant m_value;
+};

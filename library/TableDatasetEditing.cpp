@@ -1,0 +1,237 @@
+// The pending change of the table dataset: entering edit and insert, storing, discarding
+// and deleting.
+
+#include "library/TableDataset.h"
+
+#include "common/Errors.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::string Utf8(const QVariant& text)
+{
+    const QByteArray bytes = text.toString().toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+void TTableDataset::Edit()
+{
+    CheckActive();
+    if (m_state != DatasetState::Browse)
+        return;
+    // Typing into an empty table starts its first entry.
+    if (m_snapshot.Count() == 0) {
+        Insert();
+        return;
+    }
+    SetState(DatasetState::Edit);
+}
+
+void TTableDataset::SetName(const QString& name)
+{
+    CheckActive();
+    if (m_state == DatasetState::Browse && m_row >= 0 && m_name == QVariant(name))
+        return;
+    Edit();
+    m_name = name;
+    m_modified = true;
+    Q_EMIT rowChanged(m_row);
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::SetValue(const QString& value)
+{
+    CheckActive();
+    if (m_state == DatasetState::Browse && m_row >= 0 && m_value == QVariant(value))
+        return;
+    Edit();
+    m_value = value;
+    m_modified = true;
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::Insert()
+{
+    CheckActive();
+    CheckBrowseMode();
+    const int row = m_row < 0 ? 0 : m_row;
+    Q_EMIT rowAboutToBeInserted(row);
+    m_state = DatasetState::Insert;
+    m_insertRow = row;
+    m_row = row;
+    m_modified = false;
+    // A name never typed stays NULL, so storing it is refused by the engine.
+    m_stored = {};
+    m_name = {};
+    m_value = {};
+    Q_EMIT rowInserted(row);
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT currentRowChanged(m_row);
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::InsertAndPost(const QString& name, const QString& value)
+{
+    Insert();
+    m_name = name;
+    m_value = value;
+    m_modified = true;
+    try {
+        Post();
+    } catch (const DatabaseError&) {
+        // Left pending, the refused row would be stored again (and refused again) on every
+        // move; Add Entry means "add it now or not at all".
+        DiscardInsert();
+        throw;
+    }
+}
+
+void TTableDataset::Post()
+{
+    CheckActive();
+    if (m_state == DatasetState::Insert) {
+        PostInsert();
+    } else if (m_state == DatasetState::Edit) {
+        if (m_modified)
+            PostEdit();
+        else
+            SetState(DatasetState::Browse);
+    }
+}
+
+void TTableDataset::PostInsert()
+{
+    const NameSnapshot::RowKey key = m_store->Insert(m_name, m_value, m_nextLocalKey);
+    if (!m_store->KeyedByRowid())
+        --m_nextLocalKey;
+    // From here on the row is stored: what follows only brings the snapshot in line.
+    StoredEntry stored {true, m_name, m_value};
+    try {
+        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
+        if (reread.found)
+            stored = reread;
+    } catch (const DatabaseError&) {
+        // Keep what was written; the next read of the row shows the file's copy.
+    }
+    const std::string name = Utf8(stored.name);
+    const int from = m_insertRow;
+    const int to = m_snapshot.InsertPosition(name);
+    if (from != to)
+        Q_EMIT rowAboutToMove(from, to);
+    m_snapshot.InsertSorted(key, name);
+    m_state = DatasetState::Browse;
+    m_insertRow = -1;
+    m_row = to;
+    m_modified = false;
+    m_stored = stored;
+    m_name = stored.name;
+    m_value = stored.value;
+    if (from != to)
+        Q_EMIT rowMoved(from, to);
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowChanged(to);
+    if (from != to)
+        Q_EMIT currentRowChanged(to);
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::PostEdit()
+{
+    const NameSnapshot::RowKey key = m_snapshot.KeyAt(m_row);
+    m_store->Update(key, m_stored, m_name, m_value);
+    StoredEntry stored {true, m_name, m_value};
+    try {
+        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
+        if (reread.found)
+            stored = reread;
+    } catch (const DatabaseError&) {
+    }
+    const std::string name = Utf8(stored.name);
+    const int from = m_row;
+    int to = from;
+    if (name != m_snapshot.NameAt(from)) {
+        to = m_snapshot.InsertPosition(name);
+        if (to > from)
+            --to;
+        if (from != to)
+            Q_EMIT rowAboutToMove(from, to);
+        m_snapshot.Rename(from, name);
+    }
+    m_state = DatasetState::Browse;
+    m_row = to;
+    m_modified = false;
+    m_stored = stored;
+    m_name = stored.name;
+    m_value = stored.value;
+    if (from != to)
+        Q_EMIT rowMoved(from, to);
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowChanged(to);
+    if (from != to)
+        Q_EMIT currentRowChanged(to);
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::DiscardInsert()
+{
+    const int row = m_insertRow;
+    Q_EMIT rowAboutToBeRemoved(row);
+    m_state = DatasetState::Browse;
+    m_insertRow = -1;
+    m_modified = false;
+    Q_EMIT rowRemoved(row);
+    Q_EMIT stateChanged(m_state);
+    // The row that was current before the insert sits at the insert position again.
+    const int count = m_snapshot.Count();
+    LoadCurrent(count == 0 ? -1 : std::min(row, count - 1));
+}
+
+void TTableDataset::Cancel()
+{
+    CheckActive();
+    if (m_state == DatasetState::Insert) {
+        DiscardInsert();
+    } else if (m_state == DatasetState::Edit) {
+        const std::string_view name = m_snapshot.NameAt(m_row);
+        m_name = m_stored.found ? m_stored.name
+                                : QVariant(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        m_value = m_stored.value;
+        m_modified = false;
+        SetState(DatasetState::Browse);
+        Q_EMIT rowChanged(m_row);
+        Q_EMIT fieldsChanged();
+    }
+}
+
+void TTableDataset::CheckBrowseMode()
+{
+    CheckActive();
+    if (m_state == DatasetState::Insert && !m_modified)
+        DiscardInsert();
+    else if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
+        Post();
+}
+
+void TTableDataset::Delete()
+{
+    CheckActive();
+    if (m_state == DatasetState::Insert) {
+        DiscardInsert();
+        return;
+    }
+    if (m_snapshot.Count() == 0)
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    // A pending edit is dropped with the row; the check is against what was read.
+    m_store->Remove(m_snapshot.KeyAt(m_row), m_stored);
+    const int row = m_row;
+    Q_EMIT rowAboutToBeRemoved(row);
+    m_snapshot.RemoveAt(row);
+    Q_EMIT rowRemoved(row);
+    SetState(DatasetState::Browse);
+    const int count = m_snapshot.Count();
+    LoadCurrent(count == 0 ? -1 : std::min(row, count - 1));
+}
