@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QApplication>
+
+// The one place where an error that escapes a handler is caught: it is shown in the
+// standard error box and the event loop carries on.
+class TApplication final : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // SIGTERM, SIGINT and SIGHUP end the program through the normal shutdown, so the
+    // settings and a pending entry change are saved instead of lost.
+    void InstallTerminationSignals();
+
+private:
+    void onTerminationSignal();
+    class QSocketNotifier* m_signalNotifier = nullptr;
+};
+
+// Reports an error caught outside the event dispatch (start-up) the same way.
+void ReportException(std::exception_ptr error);

@@ -1,0 +1,175 @@
+#include "app/MainForm.h"
+
+#include "app/Application.h"
+#include "common/Common.h"
+#include "common/Declare.h"
+#include "common/MessageBoxes.h"
+#include "settings/Registry.h"
+#include "settings/Settings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolBar>
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    CreateCommands();
+    CreateControls();
+    // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
+    resize(607 - 8, 429 - 27);
+    CreateLibraryComponents();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::CreateControls()
+{
+    ActionMainMenuBar1 = new QMenuBar(this);
+    ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+
+    TabCtrl = new QTabBar(this);
+    TabCtrl->setObjectName(QStringLiteral("TabCtrl"));
+    lblName = new QLabel(QStringLiteral("Type Entry Name Here:"), this);
+    lblName->setObjectName(QStringLiteral("lblName"));
+    lblValue = new QLabel(QStringLiteral("Entry Value:"), this);
+    lblValue->setObjectName(QStringLiteral("lblValue"));
+    txtName = new QLineEdit(this);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    grdName = new QTableView(this);
+    grdName->setObjectName(QStringLiteral("grdName"));
+    memValue = new QPlainTextEdit(this);
+    memValue->setObjectName(QStringLiteral("memValue"));
+    btnPaste = new QPushButton(QStringLiteral("Quick Paste"), this);
+    btnPaste->setObjectName(QStringLiteral("btnPaste"));
+    btnCopy = new QPushButton(QStringLiteral("Copy Only"), this);
+    btnCopy->setObjectName(QStringLiteral("btnCopy"));
+
+    // Tab order as designed: search box, grid, memo, Quick Paste, tabs, toolbar, Copy Only.
+    setTabOrder(txtName, grdName);
+    setTabOrder(grdName, memValue);
+    setTabOrder(memValue, btnPaste);
+    setTabOrder(btnPaste, TabCtrl);
+    setTabOrder(TabCtrl, ToolBar1);
+    setTabOrder(ToolBar1, btnCopy);
+
+    // The search box has no use for Enter, so it presses the default button.
+    connect(txtName, &QLineEdit::returnPressed, btnPaste, &QPushButton::click);
+    connect(btnPaste, &QPushButton::clicked, this, &TfrmMain::btnPasteClick);
+    connect(btnCopy, &QPushButton::clicked, actCopy, &QAction::trigger);
+}
+
+void TfrmMain::FormCreate()
+{
+    ProductName = QStringLiteral("Pastewise");                        // 1
+    CreateSettingsRegistry();                                         // 2
+    LoadSettings();                                                   // 3
+    if (!RegisterHotKeyAtStartup())                                   // 4
+        ShowNotice(QStringLiteral("Unable register hot key!"));
+    m_timerId = startTimer(500);                                      // 5
+    // 6: the minimise event reaches OnMinimizeApp through changeEvent.
+    LoadWindowPlacement(*this);                                          // 7
+    ApplyTopMost();                                                   // 8
+    if (actTrayIcon->isChecked())                                     // 9
+        SetTrayIconShown(true);
+    OpenLibraryAtStartup();                                           // 10 to 13
+}
+
+void TfrmMain::FormDestroy()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    // Each step stands alone: an error in one is reported and the rest still run,
+    // so the settings accessor is always released.
+    const auto step = [](auto&& action) {
+        try {
+            action();
+        } catch (...) {
+            ReportException(std::current_exception());
+        }
+    };
+    step([this] { UnregisterActivationHotKey(); });                  // 1
+    step([this] {                                                     // 2
+        if (m_timerId != 0)
+            killTimer(m_timerId);
+        m_timerId = 0;
+    });
+    step([this] { SetTrayIconShown(false); });                       // 3
+    step([this] { SaveWindowPlacement(*this); });                         // 4
+    step([this] { SaveSettings(); });                                // 5
+    step([this] { CloseOpenTableAtExit(); });                        // 6
+    ReleaseSettingsRegistry();                                        // 7
+}
+
+void TfrmMain::LoadSettings()
+{
+    CommandChecks checks;
+    LoadSettingsValues(checks);
+    actTrayIcon->setChecked(checks.TrayIcon);
+    actPasteAutoHide->setChecked(checks.PasteAutoHide);
+    actTopMost->setChecked(checks.TopMost);
+}
+
+bool TfrmMain::SaveSettings()
+{
+    CommandChecks checks;
+    checks.TrayIcon = actTrayIcon->isChecked();
+    checks.PasteAutoHide = actPasteAutoHide->isChecked();
+    checks.TopMost = actTopMost->isChecked();
+    return SaveSettingsValues(checks);
+}
+
+void TfrmMain::actExitExecute()
+{
+    close();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // Closing the window always ends the program; it never hides to the tray.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TfrmMain::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timerId)
+        WMTimer();
+    else
+        QWidget::timerEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        OnMinimizeApp();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+int TfrmMain::OuterWidth() const
+{
+    return width() + 8;
+}
+
+int TfrmMain::OuterHeight() const
+{
+    return height() + 27;
+}

@@ -1,0 +1,162 @@
+#pragma once
+// The main window. It owns the controls and commands; the work of each area lives in
+// its own class or in the MainForm*.cpp file named after the area.
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QTabBar;
+class QTableView;
+class QToolBar;
+class TLibraryConnection;
+class TTableDataset;
+class TTableList;
+
+// The library's table names, one per tab; created at start-up, lives until the process ends.
+extern TTableList* TableList;
+
+class TfrmMain;
+
+// Store and restore the window's outer bounds and maximised state in the settings.
+void SaveWindowPlacement(TfrmMain& form);
+void LoadWindowPlacement(TfrmMain& form);
+
+class TfrmMain final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Start-up and shutdown (MainForm.cpp).
+    void FormCreate();
+    void FormDestroy();
+    void LoadSettings();
+    bool SaveSettings();
+    void actExitExecute();
+
+    // Library and tables (MainFormLibrary.cpp).
+    void ADOConBeforeConnect();
+    void OpenLibraryAtStartup(); // start-up slots 10 to 13
+    void OpenTable(const QString& TableName);
+    void TabCtrlChange(int index);
+    void actNewTableExecute();
+    void NewTable(const QString& TableName);
+    void actDeleteTableExecute();
+    void DeleteTable(const QString& TableName);
+    void actRenameTableExecute();
+    void RenameTable(const QString& TableName);
+    void CloseOpenTableAtExit(); // shutdown step 6
+
+    // Entries (MainFormEntries.cpp).
+    void txtNameChange(const QString& text);
+    void txtNameEnter();
+    void grdNameDblClick();
+    void actAddExecute();
+    void actDeleteExecute();
+    void actEditExecute();
+    void actFirstExecute();
+    void actPreviousExecute();
+    void actNextExecute();
+    void actLastExecute();
+
+    // Copy and Quick Paste (MainFormDelivery.cpp).
+    bool Copy();
+    void Paste();
+    void btnPasteClick();
+    void actPasteExecute();
+    void actCopyExecute();
+    void WMTimer();
+
+    // Presence: hotkey, tray, minimise, topmost (MainFormPresence.cpp).
+    bool RegisterHotKeyAtStartup(); // start-up slot 4
+    void UnregisterActivationHotKey();
+    void ShowWin(bool show);
+    void WMHotKey();
+    void OnMinimizeApp();
+    void actTrayIconExecute();
+    void actTopMostExecute();
+    void ApplyTopMost();
+    void SetTrayIconShown(bool add);
+    void actOptionsExecute();
+
+    // Layout (MainFormLayout.cpp).
+    void FormResize();
+    void ShowCompactMode();
+    void actCompactExecute();
+    void actCompactUpdate();
+
+    // Commands, help and About (MainFormCommands.cpp).
+    void CreateCommands();
+    void actHelpExecute();
+    void actAboutExecute();
+    void actPasteAutoHideUpdate();
+
+    // Outer window size by the design frame rule: client size plus 8 by 27.
+    int OuterWidth() const;
+    int OuterHeight() const;
+
+    // Controls, named as the program has always named them.
+    QMenuBar* ActionMainMenuBar1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QTabBar* TabCtrl = nullptr;
+    QLabel* lblName = nullptr;
+    QLabel* lblValue = nullptr;
+    QLineEdit* txtName = nullptr;
+    QTableView* grdName = nullptr;
+    QPlainTextEdit* memValue = nullptr;
+    QPushButton* btnPaste = nullptr;
+    QPushButton* btnCopy = nullptr;
+
+    // The library connection and the open table.
+    TLibraryConnection* ADOCon = nullptr;
+    TTableDataset* tbl = nullptr;
+
+    // Commands.
+    QAction* actNewTable = nullptr;
+    QAction* actDeleteTable = nullptr;
+    QAction* actRenameTable = nullptr;
+    QAction* actExit = nullptr;
+    QAction* actPaste = nullptr;
+    QAction* actCopy = nullptr;
+    QAction* actAdd = nullptr;
+    QAction* actDelete = nullptr;
+    QAction* actEdit = nullptr;
+    QAction* actFirst = nullptr;
+    QAction* actLast = nullptr;
+    QAction* actNext = nullptr;
+    QAction* actPrevious = nullptr;
+    QAction* actCompact = nullptr;
+    QAction* actTopMost = nullptr;
+    QAction* actPasteAutoHide = nullptr;
+    QAction* actTrayIcon = nullptr;
+    QAction* actOptions = nullptr;
+    QAction* actHelp = nullptr;
+    QAction* actAbout = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateLibraryComponents();
+    // Selects the tab of a table from the program, which must not open it again.
+    void SelectTableTab(int index);
+    // Shows the open table's tab again after a switch that could not happen.
+    void ReselectOpenTableTab();
+    int TableTabIndex(const QString& name) const;
+    QString AskTableName(const QString& caption, const QString& prompt);
+    bool m_selectingTab = false;
+    int m_timerId = 0;
+    bool m_destroyed = false;
+};

@@ -1,0 +1,243 @@
+#include "app/MainForm.h"
+
+#include "app/Application.h"
+#include "common/Common.h"
+#include "common/Declare.h"
+#include "common/MessageBoxes.h"
+#include "library/ADOUtil.h"
+#include "library/LibraryConnection.h"
+#include "library/TableDataset.h"
+#include "library/TableList.h"
+#include "settings/Registry.h"
+
+#include <QInputDialog>
+#include <QLoggingCategory>
+#include <QScopedValueRollback>
+#include <QTabBar>
+
+TTableList* TableList = nullptr;
+
+namespace {
+Q_LOGGING_CATEGORY(lcLibrary, "pastewise.library")
+
+const QString kLibraryFileName = QStringLiteral("pastewise.mdb");
+const QString kNameExists = QStringLiteral("Table name already exists, please choose another name!");
+
+// A tab shows '&' as a mnemonic marker unless it is doubled.
+QString tabCaption(const QString& tableName)
+{
+    QString caption = tableName;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+} // namespace
+
+void TfrmMain::CreateLibraryComponents()
+{
+    ADOCon = new TLibraryConnection(this);
+    ADOCon->SetBeforeConnect([this](TLibraryConnection&) { ADOConBeforeConnect(); });
+    tbl = new TTableDataset(this);
+    connect(TabCtrl, &QTabBar::currentChanged, this, [this](int index) {
+        if (!m_selectingTab && index >= 0)
+            TabCtrlChange(index);
+    });
+
+    // The connection opens while the window is built; a failure is reported and
+    // start-up tries once more before it lists the tables.
+    try {
+        ADOCon->Open();
+    } catch (...) {
+        ReportException(std::current_exception());
+    }
+}
+
+void TfrmMain::ADOConBeforeConnect()
+{
+    if (ADOCon->DataSource() == kLibraryFileName)
+        ADOCon->SetDataSource(AppDir() + kLibraryFileName);
+}
+
+void TfrmMain::OpenLibraryAtStartup()
+{
+    if (!ADOCon->Connected())                                         // 10
+        ADOCon->Open();
+
+    if (TableList == nullptr)                                          // 11
+        TableList = new TTableList;
+    TableList->Assign(ADOCon->TableNames());
+    {
+        const QScopedValueRollback guard(m_selectingTab, true);
+        for (const QString& name : TableList->Names())
+            TabCtrl->addTab(tabCaption(name));
+    }
+
+    const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
+
+    if (TableList->IsEmpty())                                          // 13
+        return;
+    if (!stored.isEmpty() && TableList->Contains(stored))
+        OpenTable(stored);
+    else
+        OpenTable(TableList->At(0));
+}
+
+void TfrmMain::OpenTable(const QString& TableName)
+{
+    if (tbl->Active())
+        CloseTable(*tbl);
+    tbl->Open(*ADOCon, TableName);
+    CurTable = TableName;
+    SelectTableTab(TableTabIndex(TableName));
+}
+
+void TfrmMain::TabCtrlChange(int index)
+{
+    if (TableList == nullptr || index < 0 || index >= TableList->Count())
+        return;
+    try {
+        OpenTable(TableList->At(index));
+    } catch (...) {
+        // A pending change that cannot be stored keeps its table open; its tab must
+        // show again so the tabs never name one table while the grid shows another.
+        ReselectOpenTableTab();
+        throw;
+    }
+}
+
+int TfrmMain::TableTabIndex(const QString& name) const
+{
+    return TableList != nullptr ? TableList->IndexOf(name) : -1;
+}
+
+void TfrmMain::SelectTableTab(int index)
+{
+    if (index < 0)
+        return;
+    const QScopedValueRollback guard(m_selectingTab, true);
+    TabCtrl->setCurrentIndex(index);
+}
+
+void TfrmMain::ReselectOpenTableTab()
+{
+    if (tbl->Active())
+        SelectTableTab(TableTabIndex(tbl->TableName()));
+}
+
+QString TfrmMain::AskTableName(const QString& caption, const QString& prompt)
+{
+    // Asks until the name is free; an empty answer or Cancel gives the empty string.
+    for (;;) {
+        bool ok = false;
+        const QString name = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
+        if (!ok || name.isEmpty())
+            return {};
+        if (TableList == nullptr || !TableList->Contains(name))
+            return name;
+        ShowNotice(kNameExists, this);
+    }
+}
+
+void TfrmMain::actNewTableExecute()
+{
+    const QString name = AskTableName(QStringLiteral("New Table"), QStringLiteral("Table Name:"));
+    if (!name.isEmpty())
+        NewTable(name);
+}
+
+void TfrmMain::NewTable(const QString& TableName)
+{
+    ADOCon->CreateTable(TableName);
+    if (TableList == nullptr)
+        TableList = new TTableList;
+    TableList->Append(TableName);
+    {
+        const QScopedValueRollback guard(m_selectingTab, true);
+        TabCtrl->addTab(tabCaption(TableName));
+    }
+    SelectTableTab(TabCtrl->count() - 1);
+    try {
+        OpenTable(TableName);
+    } catch (...) {
+        ReselectOpenTableTab();
+        throw;
+    }
+}
+
+void TfrmMain::actDeleteTableExecute()
+{
+    // With no table open there is nothing this command may drop.
+    if (!tbl->Active())
+        return;
+    if (Confirm(QStringLiteral("Are you sure to delete ") + CurTable + QStringLiteral("?"), this))
+        DeleteTable(CurTable);
+}
+
+void TfrmMain::DeleteTable(const QString& TableName)
+{
+    const bool isCurrent = TableName == CurTable;
+    if (isCurrent)
+        CloseTable(*tbl);
+    // The table goes first; the tab and the list follow only once the engine agreed,
+    // so a refusal leaves all three as they were.
+    try {
+        ADOCon->DropTable(TableName);
+    } catch (...) {
+        if (isCurrent)
+            OpenTable(TableName);
+        throw;
+    }
+    const int index = TableTabIndex(TableName);
+    if (index >= 0) {
+        {
+            const QScopedValueRollback guard(m_selectingTab, true);
+            TabCtrl->removeTab(index);
+        }
+        TableList->RemoveAt(index);
+    }
+    if (isCurrent && TableList != nullptr && !TableList->IsEmpty())
+        OpenTable(TableList->At(0));
+}
+
+void TfrmMain::actRenameTableExecute()
+{
+    if (!tbl->Active())
+        return;
+    RenameTable(CurTable);
+}
+
+void TfrmMain::RenameTable(const QString& TableName)
+{
+    const int index = TableTabIndex(TableName);
+    const QString newName = AskTableName(QStringLiteral("Rename Table"), QStringLiteral("New Table Name:"));
+    if (newName.isEmpty())
+        return;
+    const bool isCurrent = TableName == CurTable;
+    if (isCurrent)
+        CloseTable(*tbl);
+    // The database is renamed first; the tab and the list follow once it succeeded.
+    try {
+        ADOCon->RenameTable(TableName, newName);
+    } catch (...) {
+        if (isCurrent)
+            OpenTable(TableName);
+        throw;
+    }
+    if (index >= 0) {
+        TabCtrl->setTabText(index, tabCaption(newName));
+        TableList->Set(index, newName);
+    }
+    if (isCurrent)
+        OpenTable(newName);
+}
+
+void TfrmMain::CloseOpenTableAtExit()
+{
+    // Text typed but not yet stored is kept. A store the engine refuses at exit (an entry
+    // without a name, a duplicate) cannot be asked about any more; it is logged and dropped.
+    if (!tbl->Active())
+        return;
+    try {
+        PostIfEditing(*tbl);
+    } catch (const std::exception& e) {
+        qCWarning(lcLibrary) << "pending entry change not stored at exit:" << e.what();
+    }
+}
