@@ -18,7 +18,7 @@
 #include <QTableView>
 #include <QToolBar>
 
-TfrmMain::TfrmMain(QWidget* parent)
+TfrmMain::TfrmMain(const QString& librarySource, QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -27,7 +27,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     CreateControls();
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(607 - 8, 429 - 27);
-    CreateLibraryComponents();
+    CreateLibraryComponents(librarySource);
 }
 
 TfrmMain::~TfrmMain() = default;

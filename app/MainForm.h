@@ -32,7 +32,8 @@ void LoadWindowPlacement(TfrmMain& form);
 class TfrmMain final : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // The library file is "pastewise.mdb" beside the executable; tests name another file.
+    explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"), QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // Start-up and shutdown (MainForm.cpp).
@@ -149,7 +150,7 @@ protected:
 
 private:
     void CreateControls();
-    void CreateLibraryComponents();
+    void CreateLibraryComponents(const QString& librarySource);
     // Selects the tab of a table from the program, which must not open it again.
     void SelectTableTab(int index);
     // Shows the open table's tab again after a switch that could not happen.

@@ -31,9 +31,10 @@ QString tabCaption(const QString& tableName)
 }
 } // namespace
 
-void TfrmMain::CreateLibraryComponents()
+void TfrmMain::CreateLibraryComponents(const QString& librarySource)
 {
     ADOCon = new TLibraryConnection(this);
+    ADOCon->SetDataSource(librarySource);
     ADOCon->SetBeforeConnect([this](TLibraryConnection&) { ADOConBeforeConnect(); });
     tbl = new TTableDataset(this);
     connect(TabCtrl, &QTabBar::currentChanged, this, [this](int index) {

@@ -9,16 +9,33 @@ namespace {
 // Every box is logged, so a user's report and the end-to-end tests can tell what was shown.
 Q_LOGGING_CATEGORY(lcBoxes, "pastewise.boxes")
 
+BoxObserver& observer()
+{
+    static BoxObserver instance;
+    return instance;
+}
+
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
            QMessageBox::StandardButtons buttons, QWidget* parent)
 {
     qCInfo(lcBoxes).noquote() << "box:" << caption << "|" << text;
+    if (observer()) {
+        const BoxKind kind = icon == QMessageBox::Critical ? BoxKind::Error
+            : icon == QMessageBox::Question               ? BoxKind::Confirm
+                                                          : BoxKind::Notice;
+        return observer()(kind, caption, text) ? QMessageBox::Ok : QMessageBox::Cancel;
+    }
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     return box.exec();
 }
 } // namespace
+
+void SetBoxObserver(BoxObserver newObserver)
+{
+    observer() = std::move(newObserver);
+}
 
 void ShowNotice(const QString& text, QWidget* parent)
 {
