@@ -1,0 +1,300 @@
+#include "RegistryFile.h"
+
+#include <QStringDecoder>
+
+namespace {
+
+// Lines of long hex data are wrapped like regedit's exports, which keeps the file
+// readable in an 80-column editor.
+constexpr qsizetype HexWrapColumn = 76;
+
+QString DecodeText(const QByteArray& bytes)
+{
+    const bool utf16 = bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
+    // Both decoders drop a leading byte-order mark.
+    QStringDecoder decoder(utf16 ? QStringDecoder::Utf16LE : QStringDecoder::Utf8);
+    return decoder.decode(bytes);
+}
+
+// Reads a double-quoted string starting at s[pos] == '"'. Only \\ and \" are escapes;
+// a backslash before anything else is kept, so hand-written paths survive.
+bool ParseQuoted(const QString& s, qsizetype& pos, QString& out)
+{
+    ++pos;
+    while (pos < s.size()) {
+        const QChar c = s[pos];
+        if (c == QLatin1Char('"')) {
+            ++pos;
+            return true;
+        }
+        if (c == QLatin1Char('\\') && pos + 1 < s.size()
+            && (s[pos + 1] == QLatin1Char('\\') || s[pos + 1] == QLatin1Char('"'))) {
+            out += s[pos + 1];
+            pos += 2;
+            continue;
+        }
+        out += c;
+        ++pos;
+    }
+    return false;
+}
+
+QString Quote(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+bool ParseHexNumber(QStringView digits, int maxDigits, quint32& out)
+{
+    if (digits.isEmpty() || digits.size() > maxDigits)
+        return false;
+    bool ok = false;
+    out = digits.toUInt(&ok, 16);
+    // toUInt accepts a sign and a "0x" prefix; the file format has neither.
+    for (const QChar c : digits) {
+        if (!c.isDigit() && !(c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')))
+            return false;
+    }
+    return ok;
+}
+
+bool ParseHexBytes(QStringView list, QByteArray& out)
+{
+    const QStringView trimmed = list.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    const auto tokens = trimmed.split(QLatin1Char(','));
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const QStringView token = tokens[i].trimmed();
+        // A trailing comma is tolerated; an empty token anywhere else is not.
+        if (token.isEmpty() && i == tokens.size() - 1 && i > 0)
+            break;
+        quint32 byte = 0;
+        if (!ParseHexNumber(token, 2, byte))
+            return false;
+        out.append(char(byte));
+    }
+    return true;
+}
+
+// Parses the data after '='. `lines`/`index` allow hex data to continue on the
+// following lines when a line ends with a backslash.
+bool ParseData(QString rest, const QStringList& lines, qsizetype& index, RegValue& value)
+{
+    if (rest.startsWith(QLatin1Char('"'))) {
+        qsizetype pos = 0;
+        QString text;
+        if (!ParseQuoted(rest, pos, text) || !QStringView(rest).mid(pos).trimmed().isEmpty())
+            return false;
+        value.Type = RegType::Sz;
+        value.Data = EncodeRegSz(text);
+        return true;
+    }
+    if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+        quint32 number = 0;
+        if (!ParseHexNumber(QStringView(rest).mid(6).trimmed(), 8, number))
+            return false;
+        value.Type = RegType::Dword;
+        value.Data = EncodeDword(qint32(number));
+        return true;
+    }
+    if (!rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive))
+        return false;
+
+    while (rest.trimmed().endsWith(QLatin1Char('\\')) && index + 1 < lines.size()) {
+        rest = rest.trimmed();
+        rest.chop(1);
+        rest += lines[++index].trimmed();
+    }
+    qsizetype colon = rest.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return false;
+    const QStringView kind = QStringView(rest).left(colon).trimmed();
+    if (kind.compare(QLatin1String("hex"), Qt::CaseInsensitive) == 0) {
+        value.Type = RegType::Binary;
+    } else if (kind.size() > 5 && kind.startsWith(QLatin1String("hex("), Qt::CaseInsensitive)
+        && kind.endsWith(QLatin1Char(')'))) {
+        if (!ParseHexNumber(kind.mid(4, kind.size() - 5), 8, value.Type))
+            return false;
+    } else {
+        return false;
+    }
+    return ParseHexBytes(QStringView(rest).mid(colon + 1), value.Data);
+}
+
+bool ParseValueLine(const QString& line, const QStringList& lines, qsizetype& index, RegValue& value)
+{
+    qsizetype pos = 0;
+    if (line.startsWith(QLatin1Char('@'))) {
+        pos = 1;
+    } else if (!line.startsWith(QLatin1Char('"')) || !ParseQuoted(line, pos, value.Name)) {
+        return false;
+    }
+    while (pos < line.size() && line[pos].isSpace())
+        ++pos;
+    if (pos >= line.size() || line[pos] != QLatin1Char('='))
+        return false;
+    return ParseData(line.mid(pos + 1).trimmed(), lines, index, value);
+}
+
+// A string can be written as "text" only when that form gives back the same bytes:
+// one terminating NUL and nothing that would break the line or the UTF-8 file.
+bool FitsQuotedForm(const QByteArray& data)
+{
+    if (data.size() < 2 || data.size() % 2 != 0 || !data.endsWith(QByteArray(2, '\0')))
+        return false;
+    const QString text = DecodeRegSz(data);
+    if ((text.size() + 1) * 2 != data.size() || !text.isValidUtf16())
+        return false;
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+}
+
+QString HexData(const QString& prefix, const QByteArray& data)
+{
+    QString out = prefix;
+    qsizetype column = prefix.size();
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        out += QStringLiteral("%1").arg(uchar(data[i]), 2, 16, QLatin1Char('0'));
+        column += 2;
+        if (i + 1 == data.size())
+            break;
+        out += QLatin1Char(',');
+        ++column;
+        if (column > HexWrapColumn) {
+            out += QStringLiteral("\\\n  ");
+            column = 2;
+        }
+    }
+    return out;
+}
+
+QString ValueLine(const RegValue& value)
+{
+    const QString name = value.Name.isEmpty() ? QStringLiteral("@") : Quote(value.Name);
+    if (value.Type == RegType::Sz && FitsQuotedForm(value.Data))
+        return name + QLatin1Char('=') + Quote(DecodeRegSz(value.Data));
+    if (value.Type == RegType::Dword && value.Data.size() == 4) {
+        const quint32 number = quint32(uchar(value.Data[0])) | quint32(uchar(value.Data[1])) << 8
+            | quint32(uchar(value.Data[2])) << 16 | quint32(uchar(value.Data[3])) << 24;
+        return name + QStringLiteral("=dword:%1").arg(number, 8, 16, QLatin1Char('0'));
+    }
+    if (value.Type == RegType::Binary)
+        return HexData(name + QStringLiteral("=hex:"), value.Data);
+    return HexData(name + QStringLiteral("=hex(%1):").arg(value.Type, 0, 16), value.Data);
+}
+
+} // namespace
+
+bool RegNameFitsOnALine(const QString& name)
+{
+    return !name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r')) && name.isValidUtf16();
+}
+
+QString SettingsKeyPath(const QString& productName)
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Quillmoor\\") + productName
+        + QStringLiteral("\\Settings");
+}
+
+QByteArray EncodeRegSz(const QString& text)
+{
+    QByteArray data;
+    data.reserve((text.size() + 1) * 2);
+    for (const QChar c : text) {
+        data.append(char(c.unicode() & 0xFF));
+        data.append(char(c.unicode() >> 8));
+    }
+    data.append(2, '\0');
+    return data;
+}
+
+QString DecodeRegSz(const QByteArray& data)
+{
+    QString text;
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
+        const char16_t unit = char16_t(uchar(data[i]) | uchar(data[i + 1]) << 8);
+        if (unit == 0)
+            break;
+        text += QChar(unit);
+    }
+    return text;
+}
+
+QByteArray EncodeDword(qint32 value)
+{
+    const quint32 bits = quint32(value);
+    QByteArray data(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        data[i] = char((bits >> (8 * i)) & 0xFF);
+    return data;
+}
+
+RegistryFile::RegistryFile(QString keyPath)
+    : m_keyPath(std::move(keyPath))
+{
+}
+
+RegistryFile RegistryFile::Parse(const QByteArray& bytes, const QString& keyPath)
+{
+    RegistryFile file(keyPath);
+    QStringList lines = DecodeText(bytes).split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    bool inKey = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inKey = line.endsWith(QLatin1Char(']'))
+                && QStringView(line).mid(1, line.size() - 2).compare(keyPath, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inKey)
+            continue;
+        RegValue value;
+        if (ParseValueLine(line, lines, i, value))
+            file.Set(value);
+    }
+    return file;
+}
+
+QByteArray RegistryFile::Serialise() const
+{
+    QString text = QLatin1String(RegFileHeader) + QStringLiteral("\n\n[") + m_keyPath + QStringLiteral("]\n");
+    for (const RegValue& value : m_values) {
+        if (RegNameFitsOnALine(value.Name))
+            text += ValueLine(value) + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+const RegValue* RegistryFile::Find(const QString& name) const
+{
+    for (const RegValue& value : m_values) {
+        if (value.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return &value;
+    }
+    return nullptr;
+}
+
+void RegistryFile::Set(const RegValue& value)
+{
+    for (RegValue& stored : m_values) {
+        if (stored.Name.compare(value.Name, Qt::CaseInsensitive) == 0) {
+            stored.Type = value.Type;
+            stored.Data = value.Data;
+            return;
+        }
+    }
+    m_values.append(value);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The settings file in the text format of registry exports: a header line, a blank
+// line, a key line, then one typed value a line. Parsing never fails: what cannot be
+// understood is left out, so the next write of the file repairs it.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+// Registry value types; any other number is kept as it is and written as hex(N).
+namespace RegType {
+inline constexpr quint32 None = 0;
+inline constexpr quint32 Sz = 1;
+inline constexpr quint32 ExpandSz = 2;
+inline constexpr quint32 Binary = 3;
+inline constexpr quint32 Dword = 4;
+} // namespace RegType
+
+// One named value with its data exactly as the registry holds it: string types are
+// UTF-16LE code units with their terminating NUL, REG_DWORD is four bytes little-endian.
+struct RegValue {
+    QString Name; // empty for the key's default value, written "@"
+    quint32 Type = RegType::None;
+    QByteArray Data;
+};
+
+inline constexpr const char* RegFileHeader = "Windows Registry Editor Version 5.00";
+
+// "HKEY_CURRENT_USER\Software\Quillmoor\<product>\Settings"
+QString SettingsKeyPath(const QString& productName);
+
+// Data encodings. A string is stored as UTF-16LE with a terminating NUL; reading stops
+// at the first NUL code unit, and an odd trailing byte is dropped.
+QByteArray EncodeRegSz(const QString& text);
+QString DecodeRegSz(const QByteArray& data);
+QByteArray EncodeDword(qint32 value);
+
+// A value name must fit inside the quotes of one line of the file.
+bool RegNameFitsOnALine(const QString& name);
+
+// The values of one key, in the order they were first written.
+class RegistryFile final {
+public:
+    explicit RegistryFile(QString keyPath);
+
+    // Reads UTF-8 (with or without BOM) or UTF-16LE with BOM. Only values under the
+    // line of `keyPath` (compared without regard to case) are kept; values of other keys,
+    // comments and unparseable lines are left out. A name given twice keeps the first
+    // position and the last data, as importing such a file into the registry would.
+    static RegistryFile Parse(const QByteArray& bytes, const QString& keyPath);
+
+    // UTF-8 text with '\n' line ends; long hex data is wrapped with a trailing "\".
+    QByteArray Serialise() const;
+
+    const QString& KeyPath() const { return m_keyPath; }
+    const QList<RegValue>& Values() const { return m_values; }
+    // Names compare without regard to case, like the registry's.
+    const RegValue* Find(const QString& name) const;
+    // Replaces the data and type in place (keeping the stored spelling of the name) or
+    // appends a new value.
+    void Set(const RegValue& value);
+
+private:
+    QString m_keyPath;
+    QList<RegValue> m_values;
+};
