@@ -16,6 +16,13 @@ std::string Utf8(const QVariant& text)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// Text typed by the user is never NULL: a cleared name is the empty text, which the engine
+// refuses as a name, and a cleared value stays an empty text.
+QString NotNull(const QString& text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 } // namespace
 
 void TTableDataset::Edit()
@@ -34,10 +41,10 @@ void TTableDataset::Edit()
 void TTableDataset::SetName(const QString& name)
 {
     CheckActive();
-    if (m_state == DatasetState::Browse && m_row >= 0 && m_name == QVariant(name))
+    if (m_state == DatasetState::Browse && m_row >= 0 && m_name.toString() == name)
         return;
     Edit();
-    m_name = name;
+    m_name = NotNull(name);
     m_modified = true;
     Q_EMIT rowChanged(m_row);
     Q_EMIT fieldsChanged();
@@ -46,10 +53,10 @@ void TTableDataset::SetName(const QString& name)
 void TTableDataset::SetValue(const QString& value)
 {
     CheckActive();
-    if (m_state == DatasetState::Browse && m_row >= 0 && m_value == QVariant(value))
+    if (m_state == DatasetState::Browse && m_row >= 0 && m_value.toString() == value)
         return;
     Edit();
-    m_value = value;
+    m_value = NotNull(value);
     m_modified = true;
     Q_EMIT fieldsChanged();
 }
@@ -77,8 +84,8 @@ void TTableDataset::Insert()
 void TTableDataset::InsertAndPost(const QString& name, const QString& value)
 {
     Insert();
-    m_name = name;
-    m_value = value;
+    m_name = NotNull(name);
+    m_value = NotNull(value);
     m_modified = true;
     try {
         Post();
