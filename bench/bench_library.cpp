@@ -1,0 +1,192 @@
+// The table snapshot under load: opening a table, one search step, one move, one store,
+// on libraries of a thousand, a hundred thousand and a million entries.
+
+#include "library/ADOUtil.h"
+#include "library/LibraryConnection.h"
+#include "library/TableDataset.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <random>
+
+namespace {
+
+const QString Table = QStringLiteral("General");
+
+const char* const Words[] = {"address", "answer", "apology", "booking", "business", "closing", "contract",
+    "customer", "delivery", "discount", "email", "follow", "greeting", "holiday", "invoice", "job", "kind",
+    "letter", "meeting", "notice", "office", "order", "payment", "price", "question", "quote", "refund",
+    "reminder", "reply", "request", "sales", "schedule", "shipping", "signature", "status", "support",
+    "thanks", "ticket", "update", "warranty", "welcome", "Zurich", "Ärger", "über"};
+
+// Names look like what people type: two or three words, a capital now and then, and a tag
+// that keeps them unique. Deterministic, so every run measures the same library.
+QString MakeName(std::mt19937& random, int index)
+{
+    constexpr int count = sizeof(Words) / sizeof(Words[0]);
+    std::uniform_int_distribution<int> pick(0, count - 1);
+    QString name = QString::fromUtf8(Words[pick(random)]);
+    if (random() % 3 == 0)
+        name[0] = name[0].toUpper();
+    name += QLatin1Char(' ') + QString::fromUtf8(Words[pick(random)]);
+    if (random() % 2 == 0)
+        name += QLatin1Char(' ') + QString::fromUtf8(Words[pick(random)]);
+    return name + QLatin1Char(' ') + QString::number(index, 36);
+}
+
+QString MakeValue(int index)
+{
+    return QStringLiteral(
+        "Dear %name%,\n\nthank you for your message of %date%. We have looked into request %1 "
+        "and will come back to you within two working days. In the meantime you can follow "
+        "the status online at any time.\n\nKind regards,\nThe support team\n")
+        .arg(index);
+}
+
+class BenchLibrary final {
+public:
+    explicit BenchLibrary(int entries)
+        : m_path(m_dir.filePath(QStringLiteral("pastewise.mdb")))
+    {
+        QFile(m_path).open(QIODevice::WriteOnly);
+        connection.SetDataSource(m_path);
+        connection.Open();
+        connection.CreateTable(Table);
+        Fill(entries);
+    }
+
+    TLibraryConnection connection;
+
+private:
+    void Fill(int entries)
+    {
+        QSqlDatabase db = connection.Database();
+        db.transaction();
+        {
+            QSqlQuery insert(db);
+            insert.prepare(QStringLiteral("INSERT INTO General (name, value) VALUES (?, ?)"));
+            std::mt19937 random(entries);
+            for (int i = 0; i < entries; ++i) {
+                insert.bindValue(0, MakeName(random, i));
+                insert.bindValue(1, MakeValue(i));
+                insert.exec();
+            }
+        }
+        db.commit();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// Each size is built once and kept for every benchmark of the run.
+BenchLibrary& Library(int entries)
+{
+    static std::map<int, std::unique_ptr<BenchLibrary>> libraries;
+    auto& library = libraries[entries];
+    if (!library)
+        library = std::make_unique<BenchLibrary>(entries);
+    return *library;
+}
+
+void BM_OpenTable(benchmark::State& state)
+{
+    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    TTableDataset tbl;
+    for (auto _ : state) {
+        tbl.Open(library.connection, Table);
+        benchmark::DoNotOptimize(tbl.RecordCount());
+    }
+    state.counters["snapshot_MiB"] = static_cast<double>(tbl.SnapshotMemoryBytes()) / (1 << 20);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Prefixes as a user types them: the first letters of names that exist, in any case.
+std::vector<QString> TypedPrefixes(TTableDataset& tbl)
+{
+    std::vector<QString> prefixes;
+    std::mt19937 random(7);
+    for (int i = 0; i < 256; ++i) {
+        const QString name
+            = tbl.NameAt(static_cast<int>(random() % static_cast<unsigned>(tbl.RecordCount())));
+        const QString prefix = name.left(1 + static_cast<int>(random() % 8));
+        prefixes.push_back(i % 2 ? prefix.toUpper() : prefix);
+    }
+    return prefixes;
+}
+
+void BM_LocateStep(benchmark::State& state)
+{
+    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    TTableDataset tbl;
+    tbl.Open(library.connection, Table);
+    const std::vector<QString> prefixes = TypedPrefixes(tbl);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(tbl.Locate(prefixes[next]));
+        next = (next + 1) % prefixes.size();
+    }
+}
+
+void BM_NextWithValue(benchmark::State& state)
+{
+    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    TTableDataset tbl;
+    tbl.Open(library.connection, Table);
+    for (auto _ : state) {
+        if (tbl.CurrentRow() + 1 >= tbl.RecordCount()) {
+            state.PauseTiming();
+            tbl.First();
+            state.ResumeTiming();
+        }
+        tbl.Next();
+        benchmark::DoNotOptimize(tbl.Value());
+    }
+}
+
+void BM_StoreEditedEntry(benchmark::State& state)
+{
+    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    TTableDataset tbl;
+    tbl.Open(library.connection, Table);
+    tbl.MoveTo(tbl.RecordCount() / 2);
+    const QString original = tbl.Value();
+    bool flip = false;
+    for (auto _ : state) {
+        tbl.SetValue(flip ? original : original + QStringLiteral(" (edited)"));
+        tbl.Post();
+        flip = !flip;
+    }
+    CloseTable(tbl);
+}
+
+void Sizes(benchmark::internal::Benchmark* bench)
+{
+    bench->Arg(1000)->Arg(100000)->Arg(1000000);
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenTable)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LocateStep)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NextWithValue)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreEditedEntry)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
