@@ -1,0 +1,171 @@
+// The start-up and shutdown round trip of the real program, driven from outside.
+
+#include "AppHarness.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+const QStringList kExitOrder = {
+    QStringLiteral("WindowLeft"),    QStringLiteral("WindowTop"),     QStringLiteral("WindowWidth"),
+    QStringLiteral("WindowHeight"),  QStringLiteral("WindowMaximized"), QStringLiteral("ActivationKey"),
+    QStringLiteral("FirstRun"),      QStringLiteral("AutoAppend"),    QStringLiteral("AutoAppendStr"),
+    QStringLiteral("TrayIcon"),      QStringLiteral("PasteAutoHide"), QStringLiteral("TopMost"),
+    QStringLiteral("CompactMode"),   QStringLiteral("CurTable")};
+
+QStringList valueNames(const QString& settings)
+{
+    QStringList names;
+    const QRegularExpression line(QStringLiteral("^\"([^\"]+)\"="), QRegularExpression::MultilineOption);
+    auto it = line.globalMatch(settings);
+    while (it.hasNext())
+        names << it.next().captured(1);
+    return names;
+}
+
+QString valueOf(const QString& settings, const QString& name)
+{
+    const QRegularExpression line(QStringLiteral("^\"%1\"=(.*)$").arg(name), QRegularExpression::MultilineOption);
+    return line.match(settings).captured(1).trimmed();
+}
+
+const QStringList kTwoTables = {
+    QStringLiteral("CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"),
+    QStringLiteral("CREATE TABLE \"Code\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"),
+    QStringLiteral("INSERT INTO \"Mail\" VALUES ('hello', 'Hello there')"),
+};
+} // namespace
+
+class TestStartup final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartWritesEveryValueInExitOrder();
+    void signalsRunTheNormalShutdown_data();
+    void signalsRunTheNormalShutdown();
+    void killedProgramLeavesPreviousSettings();
+    void missingOrBrokenLibraryIsReportedAndProgramStillRuns_data();
+    void missingOrBrokenLibraryIsReportedAndProgramStillRuns();
+    void storedTableIsReopenedWhateverItsCase_data();
+    void storedTableIsReopenedWhateverItsCase();
+};
+
+void TestStartup::firstStartWritesEveryValueInExitOrder()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kTwoTables));
+    QVERIFY(app.start());
+    QVERIFY(app.closeWindow());
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+
+    const QString settings = app.settingsText();
+    QVERIFY(settings.startsWith(QStringLiteral("Windows Registry Editor Version 5.00")));
+    QVERIFY(settings.contains(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]")));
+    QCOMPARE(valueNames(settings), kExitOrder);
+    QCOMPARE(valueOf(settings, QStringLiteral("FirstRun")), QStringLiteral("dword:00000000"));
+    QCOMPARE(valueOf(settings, QStringLiteral("ActivationKey")), QStringLiteral("dword:00004077"));
+    QCOMPARE(valueOf(settings, QStringLiteral("TrayIcon")), QStringLiteral("dword:00000001"));
+    QCOMPARE(valueOf(settings, QStringLiteral("PasteAutoHide")), QStringLiteral("dword:00000001"));
+    QCOMPARE(valueOf(settings, QStringLiteral("TopMost")), QStringLiteral("dword:00000000"));
+    QCOMPARE(valueOf(settings, QStringLiteral("CurTable")), QStringLiteral("\"Mail\""));
+    QVERIFY(app.boxesShown().isEmpty());
+
+    // The placement written at exit comes back at the next start and is written again unchanged.
+    const QString width = valueOf(settings, QStringLiteral("WindowWidth"));
+    QVERIFY(app.start());
+    QVERIFY(app.closeWindow());
+    QCOMPARE(valueOf(app.settingsText(), QStringLiteral("WindowWidth")), width);
+}
+
+void TestStartup::signalsRunTheNormalShutdown_data()
+{
+    QTest::addColumn<int>("signo");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestStartup::signalsRunTheNormalShutdown()
+{
+    QFETCH(int, signo);
+    AppHarness app;
+    QVERIFY(app.createLibrary(kTwoTables));
+    QVERIFY(app.start());
+    QVERIFY(app.sendSignal(signo));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(valueNames(app.settingsText()), kExitOrder);
+}
+
+void TestStartup::killedProgramLeavesPreviousSettings()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kTwoTables));
+    const QString previous = QStringLiteral(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\n"
+        "\"TopMost\"=dword:00000001\n\"CurTable\"=\"Code\"\n");
+    app.writeSettingsFile(previous);
+    QVERIFY(app.start());
+    QVERIFY(app.sendSignal(SIGKILL));
+    QCOMPARE(app.settingsText(), previous);
+}
+
+void TestStartup::missingOrBrokenLibraryIsReportedAndProgramStillRuns_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no library file at all
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("not a database") << QByteArray("this is a text file, not a library\n").repeated(200);
+}
+
+void TestStartup::missingOrBrokenLibraryIsReportedAndProgramStillRuns()
+{
+    QFETCH(QByteArray, content);
+    AppHarness app;
+    if (!content.isEmpty()) {
+        QFile file(app.libraryPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QVERIFY(app.launch());
+    // Once while the window is built and once at the retry during start-up, each naming the file.
+    QVERIFY(app.waitForBoxAndDismiss(QString()));
+    QVERIFY(app.waitForBoxAndDismiss(QString()));
+    QVERIFY(app.waitForMainWindow());
+    const QStringList boxes = app.boxesShown();
+    QCOMPARE(boxes.size(), 2);
+    for (const QString& box : boxes)
+        QVERIFY2(box.contains(app.libraryPath()), qPrintable(box));
+    QVERIFY(app.closeWindow());
+    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(valueOf(app.settingsText(), QStringLiteral("CurTable")), QStringLiteral("\"\""));
+    QVERIFY2(!QFileInfo(app.libraryPath()).exists() || !content.isEmpty(), "the program created a library file");
+}
+
+void TestStartup::storedTableIsReopenedWhateverItsCase_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("exact") << QStringLiteral("Code") << QStringLiteral("Code");
+    QTest::newRow("other case keeps the stored spelling") << QStringLiteral("CODE") << QStringLiteral("CODE");
+    QTest::newRow("unknown opens the first") << QStringLiteral("Gone") << QStringLiteral("Mail");
+    QTest::newRow("empty opens the first") << QString() << QStringLiteral("Mail");
+}
+
+void TestStartup::storedTableIsReopenedWhateverItsCase()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, expected);
+    AppHarness app;
+    QVERIFY(app.createLibrary(kTwoTables));
+    app.writeSettingsFile(QStringLiteral("Windows Registry Editor Version 5.00\n\n"
+                                         "[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\n"
+                                         "\"CurTable\"=\"%1\"\n")
+                              .arg(stored));
+    QVERIFY(app.start());
+    QVERIFY(app.closeWindow());
+    QCOMPARE(valueOf(app.settingsText(), QStringLiteral("CurTable")), QStringLiteral("\"%1\"").arg(expected));
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,400 @@
+// Table commands and tab switching on the real main window, against a real library file.
+
+#include "app/MainForm.h"
+#include "common/Declare.h"
+#include "common/Errors.h"
+#include "common/MessageBoxes.h"
+#include "library/LibraryConnection.h"
+#include "library/TableDataset.h"
+#include "library/TableList.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+
+#include <memory>
+
+namespace {
+struct Box {
+    BoxKind kind;
+    QString caption;
+    QString text;
+};
+
+// Answers every QInputDialog the program opens, in order; an exhausted list answers Cancel.
+class InputAnswers final : public QObject {
+public:
+    explicit InputAnswers(QStringList answers)
+        : m_answers(std::move(answers))
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { answer(); });
+        m_timer.start();
+    }
+    QStringList captions;
+    QStringList prompts;
+    QStringList initialTexts;
+
+private:
+    void answer()
+    {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        captions << dialog->windowTitle();
+        prompts << dialog->labelText();
+        initialTexts << dialog->textValue();
+        if (m_answers.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setTextValue(m_answers.takeFirst());
+        dialog->accept();
+    }
+    QStringList m_answers;
+    QTimer m_timer;
+};
+
+QStringList tabTexts(const TfrmMain& form)
+{
+    QStringList texts;
+    for (int i = 0; i < form.TabCtrl->count(); ++i)
+        texts << form.TabCtrl->tabText(i).replace(QStringLiteral("&&"), QStringLiteral("&"));
+    return texts;
+}
+} // namespace
+
+class TestTableCommands final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void newTableIsAddedLastSelectedAndOpenedEmpty();
+    void newAndRenameRefuseExistingNamesWhateverTheirCase();
+    void hostileNamesAreStoredVerbatimAndInjectNothing();
+    void deleteAsksFirstAndOpensTheFirstRemainingTable();
+    void deletingTheLastTableLeavesNothingOpen();
+    void renameKeepsRowsAndEverythingInStep();
+    void refusedRenameLeavesEverythingAsItWas();
+    void tabSwitchStoresPendingChangeOrStaysOnTheOpenTable();
+    void tableCommandsDoNothingWithoutAnOpenTable();
+    void startsAgainstTheSameFileAfterChanges();
+
+private:
+    std::unique_ptr<TfrmMain> makeForm();
+    void exec(const QString& sql);
+    QStringList rows(const QString& table);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_library;
+    QList<Box> m_boxes;
+    bool m_confirmAnswer = true;
+};
+
+void TestTableCommands::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
+    m_library = m_dir->path() + QStringLiteral("/pastewise.mdb");
+    exec(QStringLiteral("CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
+    exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
+    exec(QStringLiteral("INSERT INTO \"Mail\" VALUES ('bye', 'Bye now'), ('hello', 'Hello there')"));
+    exec(QStringLiteral("INSERT INTO \"Code\" VALUES ('loop', 'for (;;) {}')"));
+    m_boxes.clear();
+    m_confirmAnswer = true;
+    SetBoxObserver([this](BoxKind kind, const QString& caption, const QString& text) {
+        m_boxes.append({kind, caption, text});
+        return m_confirmAnswer;
+    });
+    CurTable.clear();
+}
+
+void TestTableCommands::cleanup()
+{
+    SetBoxObserver({});
+    delete TableList;
+    TableList = nullptr;
+    m_dir.reset();
+}
+
+void TestTableCommands::exec(const QString& sql)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_library);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(sql), qPrintable(sql));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QStringList TestTableCommands::rows(const QString& table)
+{
+    QStringList result;
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_library);
+        if (db.open()) {
+            QSqlQuery query(db);
+            QString quoted = table;
+            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            if (query.exec(QStringLiteral("SELECT name FROM \"%1\" ORDER BY name").arg(quoted)))
+                while (query.next())
+                    result << query.value(0).toString();
+            else
+                result << QStringLiteral("<no table>");
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+std::unique_ptr<TfrmMain> TestTableCommands::makeForm()
+{
+    delete TableList;
+    TableList = nullptr;
+    auto form = std::make_unique<TfrmMain>(m_library);
+    form->FormCreate();
+    return form;
+}
+
+void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
+{
+    auto form = makeForm();
+    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code")}));
+    {
+        InputAnswers answers({QStringLiteral("Links")});
+        form->actNewTableExecute();
+        QCOMPARE(answers.captions, QStringList{QStringLiteral("New Table")});
+        QCOMPARE(answers.prompts, QStringList{QStringLiteral("Table Name:")});
+        QCOMPARE(answers.initialTexts, QStringList{QString()});
+    }
+    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Links")}));
+    QCOMPARE(TableList->Names(), tabTexts(*form));
+    QCOMPARE(form->TabCtrl->currentIndex(), 2);
+    QCOMPARE(CurTable, QStringLiteral("Links"));
+    QVERIFY(form->tbl->Active());
+    QCOMPARE(form->tbl->RecordCount(), 0);
+
+    // Cancel and an empty answer change nothing.
+    for (const QStringList& answers : {QStringList{}, QStringList{QString()}}) {
+        InputAnswers input(answers);
+        form->actNewTableExecute();
+        QCOMPARE(form->TabCtrl->count(), 3);
+    }
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
+{
+    auto form = makeForm();
+    {
+        // "mail" is taken in another case: the notice, then the box opens empty again.
+        InputAnswers answers({QStringLiteral("mail"), QStringLiteral("Notes")});
+        form->actNewTableExecute();
+        QCOMPARE(answers.initialTexts, (QStringList{QString(), QString()}));
+    }
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].kind, BoxKind::Notice);
+    QCOMPARE(m_boxes[0].caption, QStringLiteral("Pastewise"));
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Table name already exists, please choose another name!"));
+    QCOMPARE(CurTable, QStringLiteral("Notes"));
+
+    m_boxes.clear();
+    {
+        // Renaming to its own name, even in another case, is refused too; then Cancel.
+        InputAnswers answers({QStringLiteral("NOTES")});
+        form->actRenameTableExecute();
+        QCOMPARE(answers.captions, (QStringList{QStringLiteral("Rename Table"), QStringLiteral("Rename Table")}));
+        QCOMPARE(answers.prompts.value(0), QStringLiteral("New Table Name:"));
+        QCOMPARE(answers.initialTexts.value(0), QString());
+    }
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(tabTexts(*form).last(), QStringLiteral("Notes"));
+    QCOMPARE(CurTable, QStringLiteral("Notes"));
+}
+
+void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
+{
+    auto form = makeForm();
+    const QStringList names = {QStringLiteral("My \"quoted\" table"), QStringLiteral("x; DROP TABLE Mail; --"),
+                               QStringLiteral("select"), QStringLiteral("Tom & Jerry"),
+                               QStringLiteral("Zürich ✓")};
+    for (const QString& name : names) {
+        InputAnswers answers({name});
+        form->actNewTableExecute();
+        QCOMPARE(CurTable, name);
+        QCOMPARE(form->tbl->TableName(), name);
+    }
+    QCOMPARE(tabTexts(*form).mid(2), names);
+    QCOMPARE(rows(QStringLiteral("Mail")), (QStringList{QStringLiteral("bye"), QStringLiteral("hello")}));
+
+    // A name the engine itself refuses shows its error and changes nothing.
+    {
+        InputAnswers answers({QStringLiteral("sqlite_mine")});
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actNewTableExecute());
+    }
+    QCOMPARE(tabTexts(*form).mid(2), names);
+    QCOMPARE(CurTable, names.last());
+    QVERIFY(form->tbl->Active());
+
+    // Deleting one of them drops exactly that table.
+    form->actDeleteTableExecute();
+    QCOMPARE(m_boxes.last().text, QStringLiteral("Are you sure to delete Zürich ✓?"));
+    QCOMPARE(rows(names.last()), QStringList{QStringLiteral("<no table>")});
+    QCOMPARE(rows(QStringLiteral("Mail")).size(), 2);
+}
+
+void TestTableCommands::deleteAsksFirstAndOpensTheFirstRemainingTable()
+{
+    auto form = makeForm();
+    form->TabCtrl->setCurrentIndex(1); // the user clicks "Code"
+    QCOMPARE(CurTable, QStringLiteral("Code"));
+
+    m_confirmAnswer = false;
+    form->actDeleteTableExecute();
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].kind, BoxKind::Confirm);
+    QCOMPARE(m_boxes[0].caption, QStringLiteral("Confirm"));
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Are you sure to delete Code?"));
+    QCOMPARE(form->TabCtrl->count(), 2);
+
+    m_confirmAnswer = true;
+    form->actDeleteTableExecute();
+    QCOMPARE(tabTexts(*form), QStringList{QStringLiteral("Mail")});
+    QCOMPARE(TableList->Names(), QStringList{QStringLiteral("Mail")});
+    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
+    QCOMPARE(rows(QStringLiteral("Code")), QStringList{QStringLiteral("<no table>")});
+}
+
+void TestTableCommands::deletingTheLastTableLeavesNothingOpen()
+{
+    auto form = makeForm();
+    form->actDeleteTableExecute();
+    form->actDeleteTableExecute();
+    QCOMPARE(form->TabCtrl->count(), 0);
+    QVERIFY(TableList->IsEmpty());
+    QVERIFY(!form->tbl->Active());
+    // With no table open the commands have nothing to act on: no box, nothing dropped.
+    m_boxes.clear();
+    form->actDeleteTableExecute();
+    QVERIFY(m_boxes.isEmpty());
+    form->FormDestroy();
+}
+
+void TestTableCommands::renameKeepsRowsAndEverythingInStep()
+{
+    auto form = makeForm();
+    {
+        InputAnswers answers({QStringLiteral("Letters")});
+        form->actRenameTableExecute();
+    }
+    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Letters"), QStringLiteral("Code")}));
+    QCOMPARE(TableList->Names(), tabTexts(*form));
+    QCOMPARE(CurTable, QStringLiteral("Letters"));
+    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(form->tbl->RecordCount(), 2);
+    QCOMPARE(rows(QStringLiteral("Letters")), (QStringList{QStringLiteral("bye"), QStringLiteral("hello")}));
+
+    // The old name is free again, the new one is taken.
+    {
+        InputAnswers answers({QStringLiteral("letters"), QStringLiteral("Mail")});
+        form->actNewTableExecute();
+    }
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(CurTable, QStringLiteral("Mail"));
+}
+
+void TestTableCommands::refusedRenameLeavesEverythingAsItWas()
+{
+    auto form = makeForm();
+    form->tbl->Next();
+    {
+        InputAnswers answers({QStringLiteral("sqlite_x")});
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actRenameTableExecute());
+    }
+    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code")}));
+    QCOMPARE(TableList->Names(), tabTexts(*form));
+    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QVERIFY(form->tbl->Active());
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
+    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+}
+
+void TestTableCommands::tabSwitchStoresPendingChangeOrStaysOnTheOpenTable()
+{
+    auto form = makeForm();
+    form->tbl->SetValue(QStringLiteral("Bye, changed"));
+    form->TabCtrl->setCurrentIndex(1);
+    QCOMPARE(CurTable, QStringLiteral("Code"));
+
+    // Back on Mail, a rename to a taken name is pending: the switch is refused and the
+    // tab of the table that stays open is selected again.
+    form->TabCtrl->setCurrentIndex(0);
+    QCOMPARE(form->tbl->Value(), QStringLiteral("Bye, changed"));
+    form->tbl->SetName(QStringLiteral("HELLO"));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, form->TabCtrlChange(1));
+    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
+    QCOMPARE(form->tbl->State(), DatasetState::Edit);
+    QCOMPARE(CurTable, QStringLiteral("Mail"));
+
+    // New Table while the change cannot be stored: the table exists, the open one stays.
+    {
+        InputAnswers answers({QStringLiteral("Fresh")});
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actNewTableExecute());
+    }
+    QCOMPARE(form->TabCtrl->count(), 3);
+    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
+}
+
+void TestTableCommands::tableCommandsDoNothingWithoutAnOpenTable()
+{
+    exec(QStringLiteral("DROP TABLE \"Mail\""));
+    exec(QStringLiteral("DROP TABLE \"Code\""));
+    auto form = makeForm();
+    QCOMPARE(form->TabCtrl->count(), 0);
+    form->actDeleteTableExecute();
+    {
+        InputAnswers answers({QStringLiteral("Anything")});
+        form->actRenameTableExecute();
+        QVERIFY(answers.captions.isEmpty());
+    }
+    QVERIFY(m_boxes.isEmpty());
+    // New Table still works on an empty library.
+    {
+        InputAnswers answers({QStringLiteral("First")});
+        form->actNewTableExecute();
+    }
+    QCOMPARE(tabTexts(*form), QStringList{QStringLiteral("First")});
+    QCOMPARE(CurTable, QStringLiteral("First"));
+}
+
+void TestTableCommands::startsAgainstTheSameFileAfterChanges()
+{
+    {
+        auto form = makeForm();
+        InputAnswers answers({QStringLiteral("Later"), QStringLiteral("Renamed")});
+        form->actNewTableExecute();
+        form->actRenameTableExecute();
+        form->FormDestroy();
+    }
+    auto form = makeForm();
+    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
+    QCOMPARE(CurTable, QStringLiteral("Renamed"));
+}
+
+QTEST_MAIN(TestTableCommands)
+#include "tst_table_commands.moc"
