@@ -1,0 +1,46 @@
+#pragma once
+// The desktop facilities the program needs beyond what Qt offers: which window has the
+// keyboard focus, handing the focus to another program's window, typing Ctrl+V into it, the
+// system-wide activation hotkey and the always-on-top band. Window ids are X11 window ids;
+// 0 means none. Every call reports failure through its result and never throws; without an
+// X connection (the offscreen platform) every call fails harmlessly.
+
+#include <QObject>
+
+class QWindow;
+
+class Platform : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // The window with the keyboard focus, or 0 when nothing (or only the desktop itself) has it.
+    virtual quint32 FocusedWindow() = 0;
+
+    // Whether the window is one of this program's own windows or lies inside one.
+    virtual bool IsOwnWindow(quint32 window) = 0;
+
+    // Brings the window's top-level to the front and waits, at most timeoutMs and while still
+    // serving events, until the focus is in it. False when that does not happen or the window
+    // no longer exists.
+    virtual bool ActivateWindow(quint32 target, int timeoutMs) = 0;
+
+    // Waits, at most timeoutMs and while still serving events, until no window of this
+    // program has the focus.
+    virtual bool WaitForFocusToLeaveOwnWindows(int timeoutMs) = 0;
+
+    // Synthesises Ctrl down, V down, Ctrl up, V up for whichever window has the focus.
+    virtual bool SendPasteKeys() = 0;
+
+    // Takes the shortcut value as the system-wide hotkey, replacing an earlier one. All or
+    // nothing: on false no combination is held.
+    virtual bool GrabHotKey(quint16 shortcutValue) = 0;
+    virtual void UngrabHotKey() = 0;
+
+    // Puts the window into the always-on-top band or takes it out, without hiding it.
+    virtual void SetTopMost(QWindow* window, bool on) = 0;
+
+Q_SIGNALS:
+    void hotKeyPressed();
+};

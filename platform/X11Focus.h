@@ -1,0 +1,25 @@
+#pragma once
+// Focus queries and activation of other programs' windows.
+
+#include "X11Connection.h"
+
+class X11Focus final {
+public:
+    explicit X11Focus(X11Connection& x11)
+        : m_x11(x11)
+    {
+    }
+
+    quint32 focusedWindow();
+    bool isOwnWindow(quint32 window);
+    bool activateWindow(quint32 target, int timeoutMs);
+    bool waitForFocusToLeaveOwnWindows(int timeoutMs);
+
+private:
+    xcb_window_t rawFocus();
+    xcb_window_t clientWindowOf(xcb_window_t window);
+    bool isInside(xcb_window_t window, xcb_window_t ancestor);
+    void requestActivation(xcb_window_t client);
+
+    X11Connection& m_x11;
+};
