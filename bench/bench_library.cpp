@@ -136,6 +136,22 @@ void BM_LocateStep(benchmark::State& state)
     }
 }
 
+// The search alone: prefixes that match nothing leave the current entry, so no value is read.
+void BM_LocateNoMatch(benchmark::State& state)
+{
+    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    TTableDataset tbl;
+    tbl.Open(library.connection, Table);
+    std::vector<QString> prefixes = TypedPrefixes(tbl);
+    for (QString& prefix : prefixes)
+        prefix += QStringLiteral("~~");
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(tbl.Locate(prefixes[next]));
+        next = (next + 1) % prefixes.size();
+    }
+}
+
 void BM_NextWithValue(benchmark::State& state)
 {
     BenchLibrary& library = Library(static_cast<int>(state.range(0)));
@@ -177,6 +193,7 @@ void Sizes(benchmark::internal::Benchmark* bench)
 
 BENCHMARK(BM_OpenTable)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LocateStep)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocateNoMatch)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NextWithValue)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreEditedEntry)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
