@@ -95,6 +95,8 @@ int TTableDataset::SnapshotIndex(int row) const
 
 QString TTableDataset::NameAt(int row) const
 {
+    if (row < 0 || row >= RecordCount())
+        return {};
     if (row == m_row && (m_state == DatasetState::Insert || m_state == DatasetState::Edit))
         return Name();
     const std::string_view name = m_snapshot.NameAt(SnapshotIndex(row));
