@@ -4,6 +4,7 @@
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
+#include "platform/X11Platform.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 
@@ -18,9 +19,13 @@
 #include <QTableView>
 #include <QToolBar>
 
-TfrmMain::TfrmMain(const QString& librarySource, QWidget* parent)
+TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* parent)
     : QWidget(parent)
+    , m_platform(platform)
 {
+    // Platform
+    if (m_platform == nullptr)
+        m_platform = new X11Platform(this);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();

@@ -16,6 +16,7 @@ class QPushButton;
 class QTabBar;
 class QTableView;
 class QToolBar;
+class Platform;
 class TLibraryConnection;
 class TTableDataset;
 class TTableList;
@@ -33,7 +34,12 @@ class TfrmMain final : public QWidget {
     Q_OBJECT
 public:
     // The library file is "pastewise.mdb" beside the executable; tests name another file.
-    explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"), QWidget* parent = nullptr);
+    // Without a platform the form makes the X11 one (it does nothing harmful offscreen).
+    explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"), Platform* platform = nullptr,
+                      QWidget* parent = nullptr);
+
+    // Platform: focus, activation, paste keys, hotkey and topmost.
+    Platform& Desktop() const { return *m_platform; }
     ~TfrmMain() override;
 
     // Start-up and shutdown (MainForm.cpp).
@@ -158,6 +164,7 @@ private:
     int TableTabIndex(const QString& name) const;
     QString AskTableName(const QString& caption, const QString& prompt);
     bool m_selectingTab = false;
+    Platform* m_platform = nullptr; // Platform
     int m_timerId = 0;
     bool m_destroyed = false;
 };
