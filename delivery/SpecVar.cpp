@@ -1,0 +1,80 @@
+#include "delivery/SpecVar.h"
+
+#include "delivery/ValueGrid.h"
+
+#include <QPushButton>
+
+TfrmSpecVar::TfrmSpecVar(QWidget* parent)
+    : QDialog(parent)
+    , ValueListEditor1(new ValueGrid(this))
+    , btnOk(new QPushButton(QStringLiteral("OK"), this))
+    , btnCancel(new QPushButton(QStringLiteral("Cancel"), this))
+{
+    setObjectName(QStringLiteral("frmSpecVar"));
+    setWindowTitle(QStringLiteral("Please specify variable values"));
+    setFixedSize(378, 251);
+
+    ValueListEditor1->setObjectName(QStringLiteral("ValueListEditor1"));
+    ValueListEditor1->setGeometry(2, 2, 375, 199);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setGeometry(88, 215, 75, 25);
+    btnOk->setDefault(true);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(212, 216, 75, 25);
+
+    setTabOrder(btnOk, btnCancel);
+    setTabOrder(btnCancel, ValueListEditor1);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmSpecVar::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmSpecVar::reject);
+}
+
+void TfrmSpecVar::LoadVarList(const QStringList& lines)
+{
+    m_vars = ScanVarList(lines);
+    QStringList names;
+    names.reserve(m_vars.size());
+    for (const VarRow& row : std::as_const(m_vars))
+        names.append(row.name);
+    ValueListEditor1->setNames(names);
+}
+
+void TfrmSpecVar::LoadVarList(const QString& text)
+{
+    LoadVarList(SplitLines(text));
+}
+
+int TfrmSpecVar::rowCount() const
+{
+    return ValueListEditor1->rowCount();
+}
+
+VarList TfrmSpecVar::Vars() const
+{
+    VarList rows = m_vars;
+    for (int row = 0; row < rows.size(); ++row)
+        rows[row].value = ValueListEditor1->value(row);
+    return rows;
+}
+
+QString TfrmSpecVar::ReplaceVars(const QString& text) const
+{
+    return SubstituteVars(text, Vars());
+}
+
+void TfrmSpecVar::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TfrmSpecVar::FormShow()
+{
+    ValueListEditor1->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmSpecVar::btnOkClick()
+{
+    ValueListEditor1->commitValue();
+    accept();
+}
