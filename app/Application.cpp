@@ -4,6 +4,7 @@
 #include "common/MessageBoxes.h"
 
 #include <QLoggingCategory>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -66,6 +67,13 @@ void TApplication::InstallTerminationSignals()
     action.sa_flags = SA_RESTART;
     for (const int signo : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signo, &action, nullptr);
+
+    // The end of the desktop session takes the same way out as a signal.
+    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        qCInfo(lcApp) << "session ends - shutting down normally";
+        closeAllWindows();
+        quit();
+    });
 }
 
 void TApplication::onTerminationSignal()

@@ -10,8 +10,8 @@ public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // SIGTERM, SIGINT and SIGHUP end the program through the normal shutdown, so the
-    // settings and a pending entry change are saved instead of lost.
+    // SIGTERM, SIGINT, SIGHUP and the end of the session end the program through the
+    // normal shutdown, so the settings and a pending entry change are saved instead of lost.
     void InstallTerminationSignals();
 
 private:
