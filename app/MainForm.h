@@ -87,6 +87,7 @@ public:
     void UnregisterActivationHotKey();
     void ShowWin(bool show);
     void WMHotKey();
+    void WMTrayNotify(); // left button pressed on the tray icon
     void OnMinimizeApp();
     void actTrayIconExecute();
     void actTopMostExecute();
@@ -162,6 +163,9 @@ private:
     // Shows the open table's tab again after a switch that could not happen.
     void ReselectOpenTableTab();
     int TableTabIndex(const QString& name) const;
+    // Makes the program's front window (a box open over the main window, or the main window
+    // itself) the active one, against focus-stealing prevention.
+    void BringToFront();
     QString AskTableName(const QString& caption, const QString& prompt);
     bool m_selectingTab = false;
     Platform* m_platform = nullptr; // Platform

@@ -1,31 +1,95 @@
+#include "app/ActivationHotKey.h"
 #include "app/MainForm.h"
+#include "app/TrayIcon.h"
+#include "common/Declare.h"
+#include "platform/Platform.h"
+#include "settings/Options.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QStyle>
+#include <QWindow>
+
+namespace {
+// Activation on X11 is a request to the window manager, answered a few milliseconds later,
+// and a request about a window it has not taken over yet (just mapped) is dropped. So the
+// request is repeated a few times, each followed by a short bounded wait for the focus.
+constexpr int kActivationAttempts = 8;
+constexpr int kActivationWaitMs = 125;
+} // namespace
 
 bool TfrmMain::RegisterHotKeyAtStartup()
 {
-    // TODO(presence): register ActivationKey as the X11 key grab.
-    return true;
+    connect(m_platform, &Platform::hotKeyPressed, this, &TfrmMain::WMHotKey, Qt::UniqueConnection);
+    return RegisterActivationHotKey(Desktop(), quint16(ActivationKey & 0xFFFF));
 }
 
 void TfrmMain::UnregisterActivationHotKey()
 {
-    // TODO(presence): release the key grab.
+    Desktop().UngrabHotKey();
 }
 
-void TfrmMain::ShowWin(bool show)
+void TfrmMain::ShowWin(bool visible)
 {
-    // TODO(presence): full show order (raise, activate, clear and focus the search box, topmost).
-    setVisible(show);
+    if (!visible) {
+        // The window is the taskbar entry too, so hiding it takes both away.
+        hide();
+        return;
+    }
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    BringToFront();
+    txtName->setText(QString());
+    txtName->setFocus();
+    ApplyTopMost();
+}
+
+void TfrmMain::BringToFront()
+{
+    // A box or dialog open over the main window is what the user was last working in, and
+    // the main window takes no input while it is open.
+    QWidget* front = QApplication::activeModalWidget();
+    if (front == nullptr || !front->isVisible())
+        front = this;
+    front->raise();
+    front->activateWindow();
+    // Qt's own request carries the time of the last input Qt saw itself, and the hotkey
+    // press never reaches Qt as input; window managers with focus-stealing prevention
+    // (openbox) then refuse it. The platform asks as a pager would, which they honour.
+    for (int attempt = 0; attempt < kActivationAttempts; ++attempt) {
+        if (Desktop().ActivateWindow(quint32(front->winId()), kActivationWaitMs))
+            break;
+        if (!front->isVisible())
+            break;
+    }
 }
 
 void TfrmMain::WMHotKey()
 {
-    // TODO(presence): sample the paste target first.
+    // Sampled before the window is shown, so it is the focus of the program that was in
+    // front when the key was pressed.
+    TargetWindow = Desktop().FocusedWindow();
+    ShowWin(true);
+}
+
+void TfrmMain::WMTrayNotify()
+{
     ShowWin(true);
 }
 
 void TfrmMain::OnMinimizeApp()
 {
-    // TODO(presence): hide into the tray when the tray option is on and a tray exists.
+    // Hidden, the window has no taskbar entry; only the tray icon brings it back (the hotkey
+    // may be missing or taken). Without a notification area showing the icon the window
+    // stays minimised with its taskbar entry.
+    if (!actTrayIcon->isChecked())
+        return;
+    const auto* tray = findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
+    if (tray == nullptr || !tray->IsReachable())
+        return;
+    ShowWin(false);
 }
 
 void TfrmMain::actTrayIconExecute()
@@ -40,16 +104,37 @@ void TfrmMain::actTopMostExecute()
 
 void TfrmMain::ApplyTopMost()
 {
-    // TODO(presence): _NET_WM_STATE_ABOVE through the platform layer.
+    // The band is a property of the native window; before the first show it has to exist
+    // already, so the window manager finds the state when it maps the window.
+    winId();
+    Desktop().SetTopMost(windowHandle(), actTopMost->isChecked());
 }
 
 void TfrmMain::SetTrayIconShown(bool add)
 {
-    // TODO(presence): QSystemTrayIcon with the tip "Pastewise".
-    (void)add;
+    auto* tray = findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!add) {
+        if (tray != nullptr) {
+            tray->hide();
+            delete tray;
+        }
+        return;
+    }
+    if (tray != nullptr)
+        return;
+    QIcon icon = windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
+    tray = new TTrayIcon(icon, this);
+    connect(tray, &TTrayIcon::leftButtonPressed, this, &TfrmMain::WMTrayNotify);
+    tray->show();
 }
 
 void TfrmMain::actOptionsExecute()
 {
-    // TODO(options): a fresh TfrmOptions each time.
+    TOptionsHotKey hotKey;
+    hotKey.Register = [this](quint16 shortcut) { return RegisterActivationHotKey(Desktop(), shortcut); };
+    hotKey.Release = [this] { UnregisterActivationHotKey(); };
+    TfrmOptions frmOptions(std::move(hotKey), this);
+    frmOptions.exec();
 }

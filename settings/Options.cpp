@@ -1,0 +1,103 @@
+#include "settings/Options.h"
+
+#include "common/Declare.h"
+#include "common/MessageBoxes.h"
+#include "settings/HotKeyEdit.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TfrmOptions::TfrmOptions(TOptionsHotKey hotKey, QWidget* parent)
+    : QDialog(parent)
+    , m_hotKey(std::move(hotKey))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    // A fixed dialog frame: a close box, but neither resizing nor minimise and maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(267, 305);
+    CreateControls();
+    FormCreate();
+}
+
+void TfrmOptions::CreateControls()
+{
+    chkAutoAppend = new QCheckBox(QStringLiteral("Auto Append String At Paste:"), this);
+    chkAutoAppend->setObjectName(QStringLiteral("chkAutoAppend"));
+    chkAutoAppend->setGeometry(21, 33, 161, 17);
+    txtAutoAppend = new QLineEdit(this);
+    txtAutoAppend->setObjectName(QStringLiteral("txtAutoAppend"));
+    txtAutoAppend->setGeometry(185, 31, 65, 21);
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(37, 268, 75, 25);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(157, 268, 75, 25);
+    btnCancel->setAutoDefault(false);
+    hkActivation = new THotKeyEdit(this);
+    hkActivation->setObjectName(QStringLiteral("hkActivation"));
+    hkActivation->setGeometry(125, 61, 125, 19);
+    lblActivation = new QLabel(QStringLiteral("Activation Hot Key:"), this);
+    lblActivation->setObjectName(QStringLiteral("lblActivation"));
+    lblActivation->setGeometry(24, 64, 91, 13);
+
+    setTabOrder(chkAutoAppend, txtAutoAppend);
+    setTabOrder(txtAutoAppend, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnCancel, hkActivation);
+
+    connect(btnOK, &QPushButton::clicked, this, &TfrmOptions::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::reject);
+}
+
+void TfrmOptions::FormCreate()
+{
+    chkAutoAppend->setChecked(AutoAppend);
+    // As stored: escape codes such as \cr stay as the user typed them.
+    txtAutoAppend->setText(AutoAppendStr);
+    hkActivation->SetHotKey(quint16(ActivationKey & 0xFFFF));
+    // Released while the dialog is open, so pressing the current combination in the key
+    // field records it instead of calling up the main window.
+    if (m_hotKey.Release)
+        m_hotKey.Release();
+}
+
+void TfrmOptions::btnOKClick()
+{
+    AutoAppend = chkAutoAppend->isChecked();
+    AutoAppendStr = txtAutoAppend->text();
+    ActivationKey = qint32(hkActivation->HotKey());
+    // A refused combination is still kept: it is saved at exit and reported at next start.
+    RegisterHotKey();
+    accept();
+}
+
+void TfrmOptions::reject()
+{
+    // The settings were never touched; only the hotkey released at opening comes back.
+    RegisterHotKey();
+    QDialog::reject();
+}
+
+void TfrmOptions::RegisterHotKey()
+{
+    const bool ok = m_hotKey.Register && m_hotKey.Register(quint16(ActivationKey & 0xFFFF));
+    if (!ok)
+        ShowNotice(QStringLiteral("Unable register hot key!"), this);
+}
+
+void TfrmOptions::keyPressEvent(QKeyEvent* event)
+{
+    // Escape does not close this dialog; it is closed with its buttons or its close box.
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
