@@ -8,10 +8,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QStyle>
 #include <QWindow>
 
 namespace {
+Q_LOGGING_CATEGORY(lcPresence, "pastewise.presence")
+
 // Activation on X11 is a request to the window manager, answered a few milliseconds later,
 // and a request about a window it has not taken over yet (just mapped) is dropped. So the
 // request is repeated a few times, each followed by a short bounded wait for the focus.
@@ -71,6 +74,7 @@ void TfrmMain::WMHotKey()
     // Sampled before the window is shown, so it is the focus of the program that was in
     // front when the key was pressed.
     TargetWindow = Desktop().FocusedWindow();
+    qCInfo(lcPresence).noquote() << "activation hotkey; paste target" << QString::number(TargetWindow);
     ShowWin(true);
 }
 
@@ -81,15 +85,21 @@ void TfrmMain::WMTrayNotify()
 
 void TfrmMain::OnMinimizeApp()
 {
-    // Hidden, the window has no taskbar entry; only the tray icon brings it back (the hotkey
-    // may be missing or taken). Without a notification area showing the icon the window
-    // stays minimised with its taskbar entry.
-    if (!actTrayIcon->isChecked())
-        return;
-    const auto* tray = findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
-    if (tray == nullptr || !tray->IsReachable())
-        return;
-    ShowWin(false);
+    // Runs once the minimise is complete: showMinimized() maps the window again right after
+    // the state change that brings us here, which would undo a hide done at once.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!isMinimized() || !actTrayIcon->isChecked())
+                return;
+            // Hidden, the window has no taskbar entry; only the tray icon brings it back (the
+            // hotkey may be missing or taken). Without a notification area showing the icon
+            // the window stays minimised with its taskbar entry.
+            const auto* tray = findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
+            if (tray != nullptr && tray->IsReachable())
+                ShowWin(false);
+        },
+        Qt::QueuedConnection);
 }
 
 void TfrmMain::actTrayIconExecute()

@@ -7,6 +7,7 @@
 #include "library/LibraryConnection.h"
 #include "library/TableDataset.h"
 #include "library/TableList.h"
+#include "platform/FakePlatform.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -96,6 +97,8 @@ private:
     QString m_library;
     QList<Box> m_boxes;
     bool m_confirmAnswer = true;
+    // Offscreen there is no desktop to grab the hotkey from; the fake one grants it.
+    FakePlatform m_desktop;
 };
 
 void TestTableCommands::init()
@@ -163,7 +166,7 @@ std::unique_ptr<TfrmMain> TestTableCommands::makeForm()
 {
     delete TableList;
     TableList = nullptr;
-    auto form = std::make_unique<TfrmMain>(m_library);
+    auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
     form->FormCreate();
     return form;
 }
