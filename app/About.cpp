@@ -1,0 +1,88 @@
+#include "app/About.h"
+
+#include "app/Images.h"
+#include "app/LayoutCalc.h"
+
+#include <QLabel>
+
+namespace {
+
+// Outer size as designed; the client size follows from the design frame.
+constexpr int AboutWidth = 409;
+constexpr int AboutHeight = 279;
+
+// Serif and monospace faces that look like the ones the box was drawn with; the
+// first one installed wins, and the style hint covers a system with none of them.
+QFont productFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Nimbus Roman"),
+        QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    font.setStyleHint(QFont::Serif);
+    font.setBold(true);
+    font.setPixelSize(48);
+    return font;
+}
+
+QFont taglineFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Nimbus Mono PS"),
+        QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setBold(true);
+    font.setPixelSize(19);
+    return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+TfrmAbout::TfrmAbout(QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About Pastewise"));
+    resize(Design::ClientWidthFromOuter(AboutWidth), Design::ClientHeightFromOuter(AboutHeight));
+
+    imgIcon = makeLabel(this, "imgIcon", QRect(38, 84, 32, 32));
+    imgIcon->setPixmap(AppIcon().pixmap(32, 32));
+
+    lblProduct = makeLabel(this, "lblProduct", QRect(79, 72, 276, 55));
+    lblProduct->setFont(productFont());
+    QPalette maroon = lblProduct->palette();
+    maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
+    lblProduct->setPalette(maroon);
+    lblProduct->setText(QStringLiteral("Pastewise 1.2"));
+
+    // A label without a buddy shows its text literally, so the single ampersand
+    // here is what the user sees.
+    lblTagline = makeLabel(this, "lblTagline", QRect(147, 128, 187, 22));
+    lblTagline->setFont(taglineFont());
+    lblTagline->setText(QStringLiteral("Click & Paste It!"));
+
+    if (parent != nullptr)
+        centreOver(parent->window());
+}
+
+void TfrmAbout::centreOver(const QWidget* owner)
+{
+    // Both sizes by the design frame rule, so the box lands in the same place under
+    // any window manager; moving it also stops QDialog re-centring it on show.
+    const QRect ownerFrame = owner->frameGeometry();
+    const int ownerWidth = Design::OuterWidthFromClient(owner->width());
+    const int ownerHeight = Design::OuterHeightFromClient(owner->height());
+    move(ownerFrame.left() + (ownerWidth - AboutWidth) / 2,
+        ownerFrame.top() + (ownerHeight - AboutHeight) / 2);
+}
