@@ -45,6 +45,16 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry)
     return label;
 }
 
+// The boxes were sized for the original faces; a stand-in face can be a few pixels
+// wider (19-pixel Courier New advances 11 pixels a character, its metric twins 11.4),
+// so a box grows to its text rather than cut the last letters off.
+void growToText(QLabel* label)
+{
+    const int needed = label->sizeHint().width();
+    if (needed > label->width())
+        label->resize(needed, label->height());
+}
+
 } // namespace
 
 TfrmAbout::TfrmAbout(QWidget* parent)
@@ -65,12 +75,14 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
     lblProduct->setPalette(maroon);
     lblProduct->setText(QStringLiteral("Pastewise 1.2"));
+    growToText(lblProduct);
 
     // A label without a buddy shows its text literally, so the single ampersand
     // here is what the user sees.
     lblTagline = makeLabel(this, "lblTagline", QRect(147, 128, 187, 22));
     lblTagline->setFont(taglineFont());
     lblTagline->setText(QStringLiteral("Click & Paste It!"));
+    growToText(lblTagline);
 
     if (parent != nullptr)
         centreOver(parent->window());

@@ -55,8 +55,17 @@ void TestAbout::labels()
     TfrmAbout box;
     auto* label = box.findChild<QLabel*>(name);
     QVERIFY(label != nullptr);
-    QCOMPARE(label->geometry(), geometry);
     QCOMPARE(label->text(), text);
+    QCOMPARE(label->pos(), geometry.topLeft());
+    QCOMPARE(label->height(), geometry.height());
+    // Designed width, or wider where the installed face needs it: the text is never cut.
+    const int textWidth = text.isEmpty() ? 0 : label->fontMetrics().horizontalAdvance(text);
+    QVERIFY2(label->width() >= textWidth,
+        qPrintable(QStringLiteral("%1 < %2").arg(label->width()).arg(textWidth)));
+    if (textWidth <= geometry.width())
+        QCOMPARE(label->width(), geometry.width());
+    else
+        QVERIFY(label->width() <= textWidth + 2);
     // A label with a buddy would swallow the ampersand as an access key.
     QVERIFY(label->buddy() == nullptr);
 }
@@ -77,11 +86,6 @@ void TestAbout::fontsAndColours()
     QVERIFY(QFontInfo(tagline).fixedPitch());
     QCOMPARE(
         box.lblTagline->palette().color(QPalette::WindowText), box.palette().color(QPalette::WindowText));
-
-    // The product line fits its box instead of being cut off.
-    const QFontMetrics metrics(product);
-    QVERIFY2(metrics.horizontalAdvance(box.lblProduct->text()) <= box.lblProduct->width() + 24,
-        qPrintable(QString::number(metrics.horizontalAdvance(box.lblProduct->text()))));
 }
 
 void TestAbout::iconPicture()
