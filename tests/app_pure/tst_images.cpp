@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "app/CommandTable.h" // ImageCount
 #include "app/Images.h"
 
 #include <QApplication>
@@ -31,7 +31,6 @@ private Q_SLOTS:
     void everyImageLoads_data();
     void everyImageLoads();
     void imagesAreDistinct();
-    void commandsReferenceExistingImages();
     void outOfRangeIsNull();
     void appIcon();
 };
@@ -65,16 +64,6 @@ void TestImages::imagesAreDistinct()
         QVERIFY2(!seen.contains(bytes), qPrintable(QStringLiteral("image %1 repeats another").arg(i)));
         seen.insert(bytes);
     }
-}
-
-void TestImages::commandsReferenceExistingImages()
-{
-    for (const TCommandInfo& command : Commands()) {
-        if (command.imageIndex < 0)
-            continue;
-        QVERIFY2(!CommandImagePath(command.imageIndex).isEmpty(), command.name);
-    }
-    QVERIFY(QFile::exists(CommandImagePath(TabImageIndex)));
 }
 
 void TestImages::outOfRangeIsNull()
