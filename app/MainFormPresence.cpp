@@ -96,7 +96,11 @@ void TfrmMain::OnMinimizeApp()
             // hotkey may be missing or taken). Without a notification area showing the icon
             // the window stays minimised with its taskbar entry.
             const auto* tray = findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
-            if (tray != nullptr && tray->IsReachable())
+            const bool reachable = tray != nullptr && tray->IsReachable();
+            qCInfo(lcPresence) << (reachable ? "minimised; hidden into the tray"
+                                             : "minimised; no notification area shows the tray icon, "
+                                               "staying on the taskbar");
+            if (reachable)
                 ShowWin(false);
         },
         Qt::QueuedConnection);

@@ -52,6 +52,9 @@ void TfrmOptions::CreateControls()
     setTabOrder(btnOK, btnCancel);
     setTabOrder(btnCancel, hkActivation);
 
+    // The first control in the tab order has the focus when the dialog opens.
+    chkAutoAppend->setFocus();
+
     connect(btnOK, &QPushButton::clicked, this, &TfrmOptions::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::reject);
 }

@@ -131,9 +131,10 @@ bool AppHarness::waitForMainWindow(int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs && isRunning()) {
-        // The main window carries the program's class and the title "Pastewise".
+        // The main window carries the program's class and the title "Pastewise". Without --all,
+        // xdotool matches the pid OR the name and finds another running copy's window.
         const QStringList ids = run(QStringLiteral("xdotool"),
-                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
                                      QStringLiteral("--pid"), pidText, QStringLiteral("--name"),
                                      QStringLiteral("^Pastewise$")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);

@@ -1,0 +1,426 @@
+// The activation hotkey, the tray icon, always-on-top and the Options dialog of the real
+// program, driven from another program's window the way a user would.
+
+#include "AppHarness.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+const QStringList kOneTable = {
+    QStringLiteral("CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"),
+    QStringLiteral("INSERT INTO \"Mail\" VALUES ('hello', 'Hello there')"),
+};
+constexpr int kWaitMs = 10000;
+
+QString xdo(const QStringList& args)
+{
+    return AppHarness::run(QStringLiteral("xdotool"), args);
+}
+
+QString activeWindow()
+{
+    return xdo({QStringLiteral("getactivewindow")});
+}
+
+QString property(const QString& window, const QString& name)
+{
+    return AppHarness::run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, name});
+}
+
+bool isViewable(const QString& window)
+{
+    return AppHarness::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+        .contains(QStringLiteral("IsViewable"));
+}
+
+// "Normal", "Iconic", or empty when the window manager has let go of the window (withdrawn).
+QString wmState(const QString& window)
+{
+    const auto match = QRegularExpression(QStringLiteral("window state: (\\w+)"))
+                           .match(property(window, QStringLiteral("WM_STATE")));
+    return match.captured(1);
+}
+
+bool isAbove(const QString& window)
+{
+    return property(window, QStringLiteral("_NET_WM_STATE")).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
+}
+
+QString settingsWith(const QStringList& lines)
+{
+    QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                                  "[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\r\n");
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+// Another program's window: a line edit that records every key press that reaches it.
+class OtherProgram final : public QLineEdit {
+public:
+    OtherProgram()
+    {
+        setWindowTitle(QStringLiteral("Other program"));
+        resize(300, 40);
+        move(20, 600);
+    }
+    QStringList keys;
+    QString id() const { return QString::number(winId()); }
+
+    bool bringToFront()
+    {
+        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id()});
+        return QTest::qWaitFor([this] { return activeWindow() == id() && isActiveWindow(); }, kWaitMs);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        keys << QKeySequence(event->keyCombination()).toString();
+        QLineEdit::keyPressEvent(event);
+    }
+};
+} // namespace
+
+class TestPresenceEndToEnd final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void hotKeyShowsProgramReadyAndRecordsTarget_data();
+    void hotKeyShowsProgramReadyAndRecordsTarget();
+    void secondCopyReportsHotKeyAndStillStarts();
+    void minimiseHidesIntoTrayAndClickBringsBack();
+    void minimiseWithoutTrayHostKeepsTaskbarEntry();
+    void alwaysOnTopIsAppliedAtStartAndOnEveryShow();
+    void optionsMovesHotKeyOrRestoresOldOne_data();
+    void optionsMovesHotKeyOrRestoresOldOne();
+    void optionsWithTakenCombinationLeavesNoHotKey();
+
+private:
+    // Presses a combination in the other program; true when the program came to the front.
+    bool pressAndExpectProgram(AppHarness& app, const QString& combination);
+    // Presses a combination in the other program; true when that window received it.
+    bool pressAndExpectDelivered(const QString& combination, const QString& asQt);
+    bool openOptions(AppHarness& app, QString* dialog);
+    QString searchBoxText(AppHarness& app);
+
+    std::unique_ptr<OtherProgram> m_other;
+    QProcess m_trayer;
+};
+
+void TestPresenceEndToEnd::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server");
+}
+
+void TestPresenceEndToEnd::init()
+{
+    m_other = std::make_unique<OtherProgram>();
+    m_other->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_other.get()));
+}
+
+void TestPresenceEndToEnd::cleanup()
+{
+    m_other.reset();
+    if (m_trayer.state() != QProcess::NotRunning) {
+        m_trayer.terminate();
+        m_trayer.waitForFinished(kWaitMs);
+    }
+}
+
+bool TestPresenceEndToEnd::pressAndExpectProgram(AppHarness& app, const QString& combination)
+{
+    if (!m_other->bringToFront())
+        return false;
+    xdo({QStringLiteral("key"), combination});
+    return QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs);
+}
+
+bool TestPresenceEndToEnd::pressAndExpectDelivered(const QString& combination, const QString& asQt)
+{
+    if (!m_other->bringToFront())
+        return false;
+    m_other->keys.clear();
+    xdo({QStringLiteral("key"), combination});
+    return QTest::qWaitFor([&] { return m_other->keys.contains(asQt); }, kWaitMs);
+}
+
+QString TestPresenceEndToEnd::searchBoxText(AppHarness& app)
+{
+    // Whatever has the focus in the program is selected and copied; the clipboard tells.
+    AppHarness::run(QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i"),
+            QStringLiteral("/dev/null")});
+    xdo({QStringLiteral("key"), QStringLiteral("--window"), app.mainWindow(), QStringLiteral("ctrl+a"),
+        QStringLiteral("ctrl+c")});
+    QString text;
+    (void)QTest::qWaitFor(
+        [&] {
+            text = AppHarness::run(QStringLiteral("xclip"),
+                {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+            return !text.isEmpty();
+        },
+        kWaitMs);
+    return text;
+}
+
+bool TestPresenceEndToEnd::openOptions(AppHarness& app, QString* dialog)
+{
+    const QString pid = QString::number(app.pid());
+    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("o")});
+    return QTest::qWaitFor(
+        [&] {
+            *dialog = xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), pid, QStringLiteral("--name"), QStringLiteral("^Options$")});
+            return !dialog->isEmpty() && activeWindow() == *dialog;
+        },
+        5000);
+}
+
+void TestPresenceEndToEnd::hotKeyShowsProgramReadyAndRecordsTarget_data()
+{
+    QTest::addColumn<bool>("numLock");
+    QTest::newRow("plain") << false;
+    QTest::newRow("NumLock on") << true;
+}
+
+void TestPresenceEndToEnd::hotKeyShowsProgramReadyAndRecordsTarget()
+{
+    QFETCH(bool, numLock);
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    if (numLock)
+        xdo({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+    const auto restoreNumLock = qScopeGuard([numLock] {
+        if (numLock)
+            xdo({QStringLiteral("key"), QStringLiteral("Num_Lock")});
+    });
+
+    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("paste target %1").arg(m_other->id())); },
+        kWaitMs));
+    xdo({QStringLiteral("type"), QStringLiteral("xyz")});
+    QCOMPARE(searchBoxText(app), QStringLiteral("xyz"));
+
+    // From the minimised state too; the box is emptied and has the focus again.
+    xdo({QStringLiteral("windowminimize"), app.mainWindow()});
+    QVERIFY(QTest::qWaitFor([&] { return wmState(app.mainWindow()) == QLatin1String("Iconic"); }, kWaitMs));
+    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
+    QCOMPARE(wmState(app.mainWindow()), QStringLiteral("Normal"));
+    xdo({QStringLiteral("type"), QStringLiteral("abc")});
+    QCOMPARE(searchBoxText(app), QStringLiteral("abc"));
+    // The grab took the combination; the other window saw at most the Ctrl key going down.
+    QVERIFY(!m_other->keys.contains(QStringLiteral("Ctrl+F8")));
+    QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::secondCopyReportsHotKeyAndStillStarts()
+{
+    AppHarness first;
+    QVERIFY(first.createLibrary(kOneTable));
+    QVERIFY(first.start());
+    AppHarness second;
+    QVERIFY(second.createLibrary(kOneTable));
+    QVERIFY(second.launch());
+    QVERIFY(second.waitForBoxAndDismiss(QStringLiteral("Unable register hot key!")));
+    // Only once the box has gone is the one window left with the title the main window.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                           QStringLiteral("--pid"), QString::number(second.pid()), QStringLiteral("--name"),
+                           QStringLiteral("^Pastewise$")})
+                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                       .size()
+                == 1;
+        },
+        kWaitMs));
+    QVERIFY(second.waitForMainWindow());
+    QCOMPARE(second.boxesShown(), QStringList {QStringLiteral("Pastewise | Unable register hot key!")});
+    // The combination still belongs to the first copy.
+    QVERIFY(pressAndExpectProgram(first, QStringLiteral("ctrl+F8")));
+    QVERIFY(second.closeWindow());
+    QVERIFY(first.closeWindow());
+    QVERIFY(first.boxesShown().isEmpty());
+}
+
+void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
+{
+    m_trayer.start(QStringLiteral("trayer"),
+        {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
+            QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"),
+            QStringLiteral("100"), QStringLiteral("--height"), QStringLiteral("24")});
+    QVERIFY(m_trayer.waitForStarted(kWaitMs));
+    QVERIFY(QTest::qWaitFor(
+        [] {
+            return !xdo({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("^trayer$")})
+                        .isEmpty();
+        },
+        kWaitMs));
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    QVERIFY(app.start());
+
+    // The icon is a small window of the program embedded in the tray host.
+    QString icon;
+    const QRegularExpression iconLine(QStringLiteral("^\\s*(0x[0-9a-f]+) \"Pastewise\": \\(\"pastewise\" "
+                                                     "\"Pastewise\"\\)\\s+(\\d+)x(\\d+)"),
+        QRegularExpression::MultilineOption);
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            auto it = iconLine.globalMatch(AppHarness::run(
+                QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
+            while (it.hasNext()) {
+                const auto m = it.next();
+                if (m.captured(2).toInt() <= 64 && m.captured(3).toInt() <= 64)
+                    icon = m.captured(1);
+            }
+            return !icon.isEmpty() && isViewable(icon);
+        },
+        kWaitMs));
+
+    xdo({QStringLiteral("type"), QStringLiteral("kept")});
+    xdo({QStringLiteral("windowminimize"), app.mainWindow()});
+    QVERIFY(QTest::qWaitFor(
+        [&] { return !isViewable(app.mainWindow()) && wmState(app.mainWindow()).isEmpty(); }, kWaitMs));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("hidden into the tray")); }, kWaitMs));
+
+    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
+        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
+    QCOMPARE(wmState(app.mainWindow()), QStringLiteral("Normal"));
+    xdo({QStringLiteral("type"), QStringLiteral("new")});
+    QCOMPARE(searchBoxText(app), QStringLiteral("new"));
+    QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::minimiseWithoutTrayHostKeepsTaskbarEntry()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    QVERIFY(app.start()); // the tray option is on by default
+    xdo({QStringLiteral("windowminimize"), app.mainWindow()});
+    // The program logs its decision once the minimise is complete; only then is the state final.
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("staying on the taskbar")); }, kWaitMs));
+    QCOMPARE(wmState(app.mainWindow()), QStringLiteral("Iconic"));
+    QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::alwaysOnTopIsAppliedAtStartAndOnEveryShow()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith(
+        {QStringLiteral("\"TopMost\"=dword:00000001"), QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
+    // The window manager drops the band while the window is iconic under some settings; the
+    // show through the hotkey puts it back in any case.
+    xdo({QStringLiteral("windowminimize"), app.mainWindow()});
+    QVERIFY(QTest::qWaitFor([&] { return wmState(app.mainWindow()) == QLatin1String("Iconic"); }, kWaitMs));
+    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
+    QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
+
+    // Through the command, when the View menu is there to reach it.
+    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("l")});
+    if (!QTest::qWaitFor([&] { return !isAbove(app.mainWindow()); }, 5000))
+        QSKIP("the View menu's Always On Top item did not respond (menus not built?)");
+    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("l")});
+    QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
+    QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::optionsMovesHotKeyOrRestoresOldOne_data()
+{
+    QTest::addColumn<QString>("close");
+    QTest::addColumn<QString>("active");
+    QTest::addColumn<QString>("free");
+    // From the key field: Shift+Tab reaches Cancel, a second one OK; Space presses it.
+    QTest::newRow("OK") << QStringLiteral("ok") << QStringLiteral("ctrl+F9") << QStringLiteral("ctrl+F8");
+    QTest::newRow("Cancel") << QStringLiteral("cancel") << QStringLiteral("ctrl+F8")
+                            << QStringLiteral("ctrl+F9");
+    QTest::newRow("close box") << QStringLiteral("closebox") << QStringLiteral("ctrl+F8")
+                               << QStringLiteral("ctrl+F9");
+}
+
+void TestPresenceEndToEnd::optionsMovesHotKeyOrRestoresOldOne()
+{
+    QFETCH(QString, close);
+    QFETCH(QString, active);
+    QFETCH(QString, free);
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
+    QString dialog;
+    if (!openOptions(app, &dialog))
+        QSKIP("the View menu's Options item did not open the dialog (menus not built?)");
+
+    // Into the key field (last in the tab order), then the new combination.
+    xdo({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+        QStringLiteral("Tab"), QStringLiteral("ctrl+F9")});
+    if (close == QLatin1String("ok"))
+        xdo({QStringLiteral("key"), QStringLiteral("shift+Tab"), QStringLiteral("shift+Tab"),
+            QStringLiteral("space")});
+    else if (close == QLatin1String("cancel"))
+        xdo({QStringLiteral("key"), QStringLiteral("shift+Tab"), QStringLiteral("space")});
+    else
+        AppHarness::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), dialog});
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
+
+    QVERIFY(pressAndExpectProgram(app, active));
+    QVERIFY(pressAndExpectDelivered(
+        free, free == QLatin1String("ctrl+F8") ? QStringLiteral("Ctrl+F8") : QStringLiteral("Ctrl+F9")));
+    QVERIFY(app.closeWindow());
+    QVERIFY(app.boxesShown().isEmpty());
+    const bool stored = app.settingsText().contains(QStringLiteral("\"ActivationKey\"=dword:00004078"));
+    QCOMPARE(stored, close == QLatin1String("ok"));
+}
+
+void TestPresenceEndToEnd::optionsWithTakenCombinationLeavesNoHotKey()
+{
+    AppHarness holder; // another program holding Ctrl+F10
+    QVERIFY(holder.createLibrary(kOneTable));
+    holder.writeSettingsFile(settingsWith(
+        {QStringLiteral("\"ActivationKey\"=dword:00004079"), QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(holder.start());
+
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
+    QString dialog;
+    if (!openOptions(app, &dialog))
+        QSKIP("the View menu's Options item did not open the dialog (menus not built?)");
+    xdo({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+        QStringLiteral("Tab"), QStringLiteral("ctrl+F10"), QStringLiteral("shift+Tab"),
+        QStringLiteral("shift+Tab"), QStringLiteral("space")});
+    QVERIFY(app.waitForBoxAndDismiss(QStringLiteral("Unable register hot key!")));
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
+
+    // Neither the old combination nor the taken one reaches this program now.
+    QVERIFY(pressAndExpectDelivered(QStringLiteral("ctrl+F8"), QStringLiteral("Ctrl+F8")));
+    QVERIFY(pressAndExpectProgram(holder, QStringLiteral("ctrl+F10")));
+    QVERIFY(app.closeWindow());
+    QVERIFY(app.settingsText().contains(QStringLiteral("\"ActivationKey\"=dword:00004079")));
+    QVERIFY(holder.closeWindow());
+}
+
+QTEST_MAIN(TestPresenceEndToEnd)
+#include "tst_presence.moc"
