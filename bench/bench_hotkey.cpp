@@ -15,11 +15,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +46,11 @@ bool waitUntil(const std::function<bool()>& ready, int timeoutMs)
     return true;
 }
 
+bool exposed(QWidget& widget)
+{
+    return waitUntil([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }, 5000);
+}
+
 double percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
@@ -55,6 +61,8 @@ double percentile(std::vector<double> v, double p)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Log lines on every press would be timed too.
+    QLoggingCategory::setFilterRules(QStringLiteral("pastewise.*=false"));
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 40;
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
@@ -78,14 +86,14 @@ int main(int argc, char** argv)
     form.FormCreate();
     form.actTrayIcon->setChecked(false);
     form.show();
-    if (!QTest::qWaitForWindowExposed(&form) || !RegisterActivationHotKey(desktop, kCtrlV)) {
+    if (!exposed(form) || !RegisterActivationHotKey(desktop, kCtrlV)) {
         std::fprintf(stderr, "no X server with a window manager, or Ctrl+V is taken\n");
         return 1;
     }
     QLineEdit other;
     other.setWindowTitle(QStringLiteral("Other program"));
     other.show();
-    if (!QTest::qWaitForWindowExposed(&other))
+    if (!exposed(other))
         return 1;
 
     struct Case {
