@@ -64,11 +64,12 @@ public:
         file.write(text.toUtf8());
     }
 
-    TfrmMain& start()
+    // With realDesktop the form makes its own X11 platform, for tests on a real X server.
+    TfrmMain& start(bool realDesktop = false)
     {
         delete TableList;
         TableList = nullptr;
-        form = std::make_unique<TfrmMain>(m_library, &desktop);
+        form = std::make_unique<TfrmMain>(m_library, realDesktop ? nullptr : &desktop);
         form->FormCreate();
         form->show();
         return *form;
