@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 TfrmOptions::TfrmOptions(TOptionsHotKey hotKey, QWidget* parent)
     : QDialog(parent)
@@ -93,6 +94,25 @@ void TfrmOptions::RegisterHotKey()
     const bool ok = m_hotKey.Register && m_hotKey.Register(quint16(ActivationKey & 0xFFFF));
     if (!ok)
         ShowNotice(QStringLiteral("Unable register hot key!"), this);
+}
+
+void TfrmOptions::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner == nullptr || !owner->isVisible())
+        return;
+    // Outer frame centred over the main window's outer frame. Qt's own placement centres
+    // over the client area with a guessed frame and ends up a title bar too high; the
+    // dialog's frame is unknown until it is mapped, but it has the main window's decoration.
+    const QRect outer = owner->frameGeometry();
+    const QRect inner = owner->geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QSize frameSize = size().grownBy(frame);
+    const QPoint frameTopLeft = outer.center() - QPoint(frameSize.width() / 2, frameSize.height() / 2);
+    // The client geometry, not move(): before the first map Qt can only place the client.
+    setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), size()));
 }
 
 void TfrmOptions::keyPressEvent(QKeyEvent* event)

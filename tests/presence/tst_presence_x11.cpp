@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 constexpr int kWaitMs = 10000;
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void optionsReleasesHotKeyAndMovesOrRestoresIt_data();
     void optionsReleasesHotKeyAndMovesOrRestoresIt();
     void optionsWithTakenCombinationLeavesNoHotKey();
+    void alwaysOnTopTogglesWithoutRemappingTheWindow();
 
 private:
     bool focusOther();
@@ -147,7 +149,11 @@ void TestPresenceX11::optionsReleasesHotKeyAndMovesOrRestoresIt()
     QFETCH(qint32, stored);
 
     QStringList fieldShowed;
+    QPoint dialogCentre;
     whenOptionsOpen([&](TfrmOptions& dialog) {
+        // The frame is known once the window manager has decorated the dialog.
+        (void)QTest::qWaitFor([&] { return dialog.frameGeometry() != dialog.geometry(); }, kWaitMs);
+        dialogCentre = dialog.frameGeometry().center();
         dialog.activateWindow();
         dialog.hkActivation->setFocus();
         QVERIFY(QTest::qWaitFor([&] { return dialog.hkActivation->hasFocus(); }, kWaitMs));
@@ -172,6 +178,12 @@ void TestPresenceX11::optionsReleasesHotKeyAndMovesOrRestoresIt()
         (QStringList {QStringLiteral("Ctrl+F9"), QStringLiteral("Ctrl+F8"), QStringLiteral("Ctrl+F9")}));
     QCOMPARE(ActivationKey, stored);
     QVERIFY(m_fx->boxes.empty());
+    QVERIFY2((dialogCentre - m_fx->form->frameGeometry().center()).manhattanLength() <= 16,
+        qPrintable(QStringLiteral("dialog centre %1,%2, main window centre %3,%4")
+                       .arg(dialogCentre.x())
+                       .arg(dialogCentre.y())
+                       .arg(m_fx->form->frameGeometry().center().x())
+                       .arg(m_fx->form->frameGeometry().center().y())));
     QVERIFY(pressBringsProgram(active));
     QVERIFY(pressIsDelivered(QString(free).replace(QStringLiteral("Ctrl+"), QStringLiteral("ctrl+")), free));
 }
@@ -208,6 +220,30 @@ void TestPresenceX11::optionsWithTakenCombinationLeavesNoHotKey()
         kWaitMs));
     QVERIFY(!m_fx->form->isActiveWindow());
     QVERIFY(holder.closeWindow());
+}
+
+void TestPresenceX11::alwaysOnTopTogglesWithoutRemappingTheWindow()
+{
+    TfrmMain& form = *m_fx->form;
+    const QString id = QString::number(form.winId());
+    const auto above = [&] {
+        return AppHarness::run(
+            QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_STATE")})
+            .contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
+    };
+    QVERIFY(!form.actTopMost->isChecked());
+    QVERIFY(!above());
+    int unmaps = 0;
+    connect(form.windowHandle(), &QWindow::visibleChanged, this,
+        [&unmaps](bool visible) { unmaps += visible ? 0 : 1; });
+
+    form.actTopMost->trigger();
+    QVERIFY(QTest::qWaitFor(above, kWaitMs));
+    form.actTopMost->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return !above(); }, kWaitMs));
+    QCOMPARE(unmaps, 0);
+    QCOMPARE(QString::number(form.winId()), id);
+    QVERIFY(form.isVisible());
 }
 
 QTEST_MAIN(TestPresenceX11)
