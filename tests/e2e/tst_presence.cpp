@@ -1,5 +1,6 @@
-// The activation hotkey, the tray icon, always-on-top and the Options dialog of the real
-// program, driven from another program's window the way a user would.
+// The activation hotkey, the tray icon and always-on-top of the real program, driven from
+// another program's window the way a user would. The Options dialog's hotkey handling runs
+// against the real desktop in tests/presence (tst_presence_x11).
 
 #include "AppHarness.h"
 
@@ -100,16 +101,10 @@ private Q_SLOTS:
     void minimiseHidesIntoTrayAndClickBringsBack();
     void minimiseWithoutTrayHostKeepsTaskbarEntry();
     void alwaysOnTopIsAppliedAtStartAndOnEveryShow();
-    void optionsMovesHotKeyOrRestoresOldOne_data();
-    void optionsMovesHotKeyOrRestoresOldOne();
-    void optionsWithTakenCombinationLeavesNoHotKey();
 
 private:
     // Presses a combination in the other program; true when the program came to the front.
     bool pressAndExpectProgram(AppHarness& app, const QString& combination);
-    // Presses a combination in the other program; true when that window received it.
-    bool pressAndExpectDelivered(const QString& combination, const QString& asQt);
-    bool openOptions(AppHarness& app, QString* dialog);
     QString searchBoxText(AppHarness& app);
 
     std::unique_ptr<OtherProgram> m_other;
@@ -146,15 +141,6 @@ bool TestPresenceEndToEnd::pressAndExpectProgram(AppHarness& app, const QString&
     return QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs);
 }
 
-bool TestPresenceEndToEnd::pressAndExpectDelivered(const QString& combination, const QString& asQt)
-{
-    if (!m_other->bringToFront())
-        return false;
-    m_other->keys.clear();
-    xdo({QStringLiteral("key"), combination});
-    return QTest::qWaitFor([&] { return m_other->keys.contains(asQt); }, kWaitMs);
-}
-
 QString TestPresenceEndToEnd::searchBoxText(AppHarness& app)
 {
     // Whatever has the focus in the program is selected and copied; the clipboard tells.
@@ -172,19 +158,6 @@ QString TestPresenceEndToEnd::searchBoxText(AppHarness& app)
         },
         kWaitMs);
     return text;
-}
-
-bool TestPresenceEndToEnd::openOptions(AppHarness& app, QString* dialog)
-{
-    const QString pid = QString::number(app.pid());
-    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("o")});
-    return QTest::qWaitFor(
-        [&] {
-            *dialog = xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                QStringLiteral("--pid"), pid, QStringLiteral("--name"), QStringLiteral("^Options$")});
-            return !dialog->isEmpty() && activeWindow() == *dialog;
-        },
-        5000);
 }
 
 void TestPresenceEndToEnd::hotKeyShowsProgramReadyAndRecordsTarget_data()
@@ -335,91 +308,7 @@ void TestPresenceEndToEnd::alwaysOnTopIsAppliedAtStartAndOnEveryShow()
     QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
     QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
 
-    // Through the command, when the View menu is there to reach it.
-    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("l")});
-    if (!QTest::qWaitFor([&] { return !isAbove(app.mainWindow()); }, 5000))
-        QSKIP("the View menu's Always On Top item did not respond (menus not built?)");
-    xdo({QStringLiteral("key"), QStringLiteral("alt+v"), QStringLiteral("l")});
-    QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
     QVERIFY(app.closeWindow());
-}
-
-void TestPresenceEndToEnd::optionsMovesHotKeyOrRestoresOldOne_data()
-{
-    QTest::addColumn<QString>("close");
-    QTest::addColumn<QString>("active");
-    QTest::addColumn<QString>("free");
-    // From the key field: Shift+Tab reaches Cancel, a second one OK; Space presses it.
-    QTest::newRow("OK") << QStringLiteral("ok") << QStringLiteral("ctrl+F9") << QStringLiteral("ctrl+F8");
-    QTest::newRow("Cancel") << QStringLiteral("cancel") << QStringLiteral("ctrl+F8")
-                            << QStringLiteral("ctrl+F9");
-    QTest::newRow("close box") << QStringLiteral("closebox") << QStringLiteral("ctrl+F8")
-                               << QStringLiteral("ctrl+F9");
-}
-
-void TestPresenceEndToEnd::optionsMovesHotKeyOrRestoresOldOne()
-{
-    QFETCH(QString, close);
-    QFETCH(QString, active);
-    QFETCH(QString, free);
-    AppHarness app;
-    QVERIFY(app.createLibrary(kOneTable));
-    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
-    QVERIFY(app.start());
-    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
-    QString dialog;
-    if (!openOptions(app, &dialog))
-        QSKIP("the View menu's Options item did not open the dialog (menus not built?)");
-
-    // Into the key field (last in the tab order), then the new combination.
-    xdo({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
-        QStringLiteral("Tab"), QStringLiteral("ctrl+F9")});
-    if (close == QLatin1String("ok"))
-        xdo({QStringLiteral("key"), QStringLiteral("shift+Tab"), QStringLiteral("shift+Tab"),
-            QStringLiteral("space")});
-    else if (close == QLatin1String("cancel"))
-        xdo({QStringLiteral("key"), QStringLiteral("shift+Tab"), QStringLiteral("space")});
-    else
-        AppHarness::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), dialog});
-    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
-
-    QVERIFY(pressAndExpectProgram(app, active));
-    QVERIFY(pressAndExpectDelivered(
-        free, free == QLatin1String("ctrl+F8") ? QStringLiteral("Ctrl+F8") : QStringLiteral("Ctrl+F9")));
-    QVERIFY(app.closeWindow());
-    QVERIFY(app.boxesShown().isEmpty());
-    const bool stored = app.settingsText().contains(QStringLiteral("\"ActivationKey\"=dword:00004078"));
-    QCOMPARE(stored, close == QLatin1String("ok"));
-}
-
-void TestPresenceEndToEnd::optionsWithTakenCombinationLeavesNoHotKey()
-{
-    AppHarness holder; // another program holding Ctrl+F10
-    QVERIFY(holder.createLibrary(kOneTable));
-    holder.writeSettingsFile(settingsWith(
-        {QStringLiteral("\"ActivationKey\"=dword:00004079"), QStringLiteral("\"TrayIcon\"=dword:00000000")}));
-    QVERIFY(holder.start());
-
-    AppHarness app;
-    QVERIFY(app.createLibrary(kOneTable));
-    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
-    QVERIFY(app.start());
-    QVERIFY(pressAndExpectProgram(app, QStringLiteral("ctrl+F8")));
-    QString dialog;
-    if (!openOptions(app, &dialog))
-        QSKIP("the View menu's Options item did not open the dialog (menus not built?)");
-    xdo({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
-        QStringLiteral("Tab"), QStringLiteral("ctrl+F10"), QStringLiteral("shift+Tab"),
-        QStringLiteral("shift+Tab"), QStringLiteral("space")});
-    QVERIFY(app.waitForBoxAndDismiss(QStringLiteral("Unable register hot key!")));
-    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
-
-    // Neither the old combination nor the taken one reaches this program now.
-    QVERIFY(pressAndExpectDelivered(QStringLiteral("ctrl+F8"), QStringLiteral("Ctrl+F8")));
-    QVERIFY(pressAndExpectProgram(holder, QStringLiteral("ctrl+F10")));
-    QVERIFY(app.closeWindow());
-    QVERIFY(app.settingsText().contains(QStringLiteral("\"ActivationKey\"=dword:00004079")));
-    QVERIFY(holder.closeWindow());
 }
 
 QTEST_MAIN(TestPresenceEndToEnd)
