@@ -134,8 +134,9 @@ bool AppHarness::waitForMainWindow(int timeoutMs)
         // The main window carries the program's class and the title "Pastewise". Without --all,
         // xdotool matches the pid OR the name and finds another running copy's window.
         const QStringList ids = run(QStringLiteral("xdotool"),
-                                    {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--pid"), pidText, QStringLiteral("--name"),
+                                    {QStringLiteral("search"), QStringLiteral("--all"),
+                                     QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pidText,
+                                     QStringLiteral("--name"),
                                      QStringLiteral("^Pastewise$")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& id : ids) {
