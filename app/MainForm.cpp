@@ -73,6 +73,11 @@ void TfrmMain::CreateControls()
     connect(txtName, &QLineEdit::returnPressed, btnPaste, &QPushButton::click);
     connect(btnPaste, &QPushButton::clicked, this, &TfrmMain::btnPasteClick);
     connect(btnCopy, &QPushButton::clicked, actCopy, &QAction::trigger);
+
+    // --- commands and layout ---
+    CreateCommandBars();
+    PlaceControls();
+    // --- end of commands and layout ---
 }
 
 void TfrmMain::FormCreate()

@@ -167,6 +167,14 @@ private:
     // itself) the active one, against focus-stealing prevention.
     void BringToFront();
     QString AskTableName(const QString& caption, const QString& prompt);
+    // --- commands and layout ---
+    // Menu bar and toolbar from the command table (MainFormCommands.cpp).
+    void CreateCommandBars();
+    // Refreshes the states the commands mirror; after every command and before a menu opens.
+    void UpdateCommands();
+    // Design geometry of every control (MainFormLayout.cpp).
+    void PlaceControls();
+    // --- end of commands and layout ---
     bool m_selectingTab = false;
     Platform* m_platform = nullptr; // Platform
     int m_timerId = 0;

@@ -1,41 +1,94 @@
 #include "app/MainForm.h"
 
+#include "app/About.h"
+#include "app/CommandShortcuts.h"
+#include "app/CommandTable.h"
+#include "app/Images.h"
+#include "app/LayoutCalc.h"
+#include "app/OpenDocument.h"
+#include "common/Common.h"
+#include "common/ShortcutValue.h"
+
 #include <QAction>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <array>
+#include <utility>
 
 namespace {
-QAction* makeCommand(TfrmMain* owner, const char* name, const char* caption, bool autoCheck)
+
+// The menu text of a command: its caption with the access key the menu bar gives it.
+QString menuTextOf(const TCommandInfo& info)
 {
-    auto* action = new QAction(QString::fromLatin1(caption), owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setCheckable(autoCheck);
+    for (const TMenuInfo& menu : Menus()) {
+        for (const TMenuItemInfo& item : menu.items) {
+            if (!item.isSeparator() && std::string_view(item.command) == info.name)
+                return QString::fromLatin1(item.text);
+        }
+    }
+    return QString::fromLatin1(info.caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QAction* makeCommand(TfrmMain* owner, const TCommandInfo& info)
+{
+    auto* action = new QAction(owner);
+    action->setObjectName(QLatin1String(info.name));
+    // The text carries the menu's access key; the bare caption is the icon text, which
+    // buttons and lists show.
+    action->setText(menuTextOf(info));
+    action->setIconText(QString::fromLatin1(info.caption));
+    const QString hint = QString::fromLatin1(info.hint);
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    if (const auto key = ShortcutToKeyCombination(info.shortCut))
+        action->setShortcut(QKeySequence(*key));
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (info.imageIndex >= 0)
+        action->setIcon(CommandImage(info.imageIndex));
+    action->setCheckable(info.checkable);
     owner->addAction(action);
     return action;
 }
+
 } // namespace
 
 void TfrmMain::CreateCommands()
 {
-    // TODO(commands): captions, hints, shortcuts, images, menus and toolbar from the command table.
-    actNewTable = makeCommand(this, "actNewTable", "New Table", false);
-    actDeleteTable = makeCommand(this, "actDeleteTable", "Delete Table", false);
-    actRenameTable = makeCommand(this, "actRenameTable", "Rename Table", false);
-    actExit = makeCommand(this, "actExit", "Exit", false);
-    actPaste = makeCommand(this, "actPaste", "Quick Paste", false);
-    actCopy = makeCommand(this, "actCopy", "Copy Only", false);
-    actAdd = makeCommand(this, "actAdd", "Add Entry", false);
-    actDelete = makeCommand(this, "actDelete", "Delete Entry", false);
-    actEdit = makeCommand(this, "actEdit", "Change Entry Name", false);
-    actFirst = makeCommand(this, "actFirst", "First Entry", false);
-    actLast = makeCommand(this, "actLast", "Last Entry", false);
-    actNext = makeCommand(this, "actNext", "Next Entry", false);
-    actPrevious = makeCommand(this, "actPrevious", "Previous Entry", false);
-    actCompact = makeCommand(this, "actCompact", "Compact Mode", false);
-    actTopMost = makeCommand(this, "actTopMost", "Always On Top", true);
-    actPasteAutoHide = makeCommand(this, "actPasteAutoHide", "Auto Hide At Paste", true);
-    actTrayIcon = makeCommand(this, "actTrayIcon", "Show Tray Icon", true);
-    actOptions = makeCommand(this, "actOptions", "Options...", false);
-    actHelp = makeCommand(this, "actHelp", "Contents", false);
-    actAbout = makeCommand(this, "actAbout", "About", false);
+    const std::array<std::pair<std::string_view, QAction**>, CommandCount> slots {{
+        {"actNewTable", &actNewTable},
+        {"actDeleteTable", &actDeleteTable},
+        {"actRenameTable", &actRenameTable},
+        {"actExit", &actExit},
+        {"actPaste", &actPaste},
+        {"actCopy", &actCopy},
+        {"actAdd", &actAdd},
+        {"actDelete", &actDelete},
+        {"actEdit", &actEdit},
+        {"actFirst", &actFirst},
+        {"actLast", &actLast},
+        {"actNext", &actNext},
+        {"actPrevious", &actPrevious},
+        {"actCompact", &actCompact},
+        {"actTopMost", &actTopMost},
+        {"actPasteAutoHide", &actPasteAutoHide},
+        {"actTrayIcon", &actTrayIcon},
+        {"actOptions", &actOptions},
+        {"actHelp", &actHelp},
+        {"actAbout", &actAbout},
+    }};
+    for (const auto& [name, slot] : slots) {
+        const TCommandInfo* info = FindCommand(name);
+        Q_ASSERT(info != nullptr);
+        *slot = makeCommand(this, *info);
+    }
+    setWindowIcon(AppIcon());
 
     connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
     connect(actNewTable, &QAction::triggered, this, &TfrmMain::actNewTableExecute);
@@ -56,16 +109,78 @@ void TfrmMain::CreateCommands()
     connect(actOptions, &QAction::triggered, this, &TfrmMain::actOptionsExecute);
     connect(actHelp, &QAction::triggered, this, &TfrmMain::actHelpExecute);
     connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
+
+    // Connected after the handlers, so the states are refreshed once each command is done.
+    for (const auto& [name, slot] : slots)
+        connect(*slot, &QAction::triggered, this, &TfrmMain::UpdateCommands);
+    UpdateCommands();
+
+    new TCommandShortcuts(this);
+}
+
+void TfrmMain::UpdateCommands()
+{
+    actCompactUpdate();
+    actPasteAutoHideUpdate();
+}
+
+void TfrmMain::CreateCommandBars()
+{
+    // A desktop-wide menu bar would take the menus out of the window the layout is built around.
+    ActionMainMenuBar1->setNativeMenuBar(false);
+    for (const TMenuInfo& info : Menus()) {
+        QMenu* menu = ActionMainMenuBar1->addMenu(QString::fromLatin1(info.text));
+        menu->setObjectName(QStringLiteral("mnu") + QLatin1String(CategoryName(info.category)));
+        for (const TMenuItemInfo& item : info.items) {
+            if (item.isSeparator())
+                menu->addSeparator();
+            else
+                menu->addAction(findChild<QAction*>(QLatin1String(item.command), Qt::FindDirectChildrenOnly));
+        }
+        // The check marks are brought up to date before the user sees them.
+        connect(menu, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+    }
+
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: none; padding: 0px; spacing: 0px; }"
+                                           "QToolBar::separator { width: 8px; }"));
+    for (const TToolButtonInfo& slot : ToolButtons()) {
+        if (slot.isSeparator()) {
+            ToolBar1->addSeparator();
+            continue;
+        }
+        QAction* command = findChild<QAction*>(QLatin1String(slot.command), Qt::FindDirectChildrenOnly);
+        ToolBar1->addAction(command);
+        QWidget* button = ToolBar1->widgetForAction(command);
+        button->setObjectName(QStringLiteral("tb") + QLatin1String(slot.command));
+        button->setFixedSize(Design::ToolButtonWidth, Design::ToolBarHeight - 3);
+        if (slot.toolTip != nullptr) {
+            // The button takes its command's tooltip again on every change of the command
+            // (a check, say), so its own tooltip is put back after each one.
+            const QString toolTip = QString::fromLatin1(slot.toolTip);
+            button->setToolTip(toolTip);
+            connect(command, &QAction::changed, button, [button, toolTip] { button->setToolTip(toolTip); });
+        }
+    }
+
+    btnCopy->setText(actCopy->iconText());
 }
 
 void TfrmMain::actHelpExecute()
 {
-    // TODO(commands): open AppDir() + title + ".chm".
+    // Whether the help opened is not reported: without a help file nothing happens.
+    OpenDocument(AppDir() + QLatin1String(ApplicationTitle) + QStringLiteral(".chm"));
 }
 
 void TfrmMain::actAboutExecute()
 {
-    // TODO(commands): show a fresh TfrmAbout.
+    TfrmAbout frmAbout(this);
+    frmAbout.exec();
 }
 
 void TfrmMain::actPasteAutoHideUpdate()

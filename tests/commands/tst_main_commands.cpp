@@ -1,0 +1,322 @@
+// Commands of the main window as built: the actions, the menu bar and the toolbar read
+// back from the widgets, the shortcuts against the focused control, the default button,
+// help and About.
+
+#include "tests/presence/PresenceFixture.h"
+
+#include "app/About.h"
+#include "common/Common.h"
+#include "common/Declare.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QAction* command(const TfrmMain& form, const char* name)
+{
+    return form.findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
+// Records the documents the program asks the desktop to open, instead of opening them.
+class OpenedUrls final : public QObject {
+    Q_OBJECT
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// The handlers of every command are cut off, so a shortcut test sees only which command
+// the key reached, never what the command does.
+void disconnectHandlers(TfrmMain& form)
+{
+    for (QAction* action : form.actions())
+        QObject::disconnect(action, &QAction::triggered, &form, nullptr);
+}
+
+void activate(QWidget& window, QWidget* focus)
+{
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    focus->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(focus->hasFocus(), 5000);
+}
+
+} // namespace
+
+class TestMainCommands final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { CompactMode = false; }
+
+    void commandsAreBuiltFromTheTable()
+    {
+        struct Row {
+            const char* name;
+            const char* caption;
+            const char* toolTip;
+            const char* shortcut;
+            bool checkable;
+            bool image;
+        };
+        // clang-format off
+        const Row table[] = {
+            {"actNewTable",      "New Table",          "New Table",          "Ctrl+N", false, true},
+            {"actDeleteTable",   "Delete Table",       "Delete Table",       "",       false, true},
+            {"actRenameTable",   "Rename Table",       "Rename Table",       "",       false, false},
+            {"actExit",          "Exit",               "Exit",               "",       false, true},
+            {"actPaste",         "Quick Paste",        "Quick Paste",        "",       false, true},
+            {"actCopy",          "Copy Only",          "Copy Only",          "Ctrl+C", false, true},
+            {"actAdd",           "Add Entry",          "Add Entry",          "",       false, true},
+            {"actDelete",        "Delete Entry",       "Delete Entry",       "",       false, true},
+            {"actEdit",          "Change Entry Name",  "Change Entry Name",  "Ctrl+E", false, true},
+            {"actFirst",         "First Entry",        "First Entry",        "",       false, true},
+            {"actLast",          "Last Entry",         "Last Entry",         "",       false, true},
+            {"actNext",          "Next Entry",         "Next Entry",         "",       false, true},
+            {"actPrevious",      "Previous Entry",     "Previous Entry",     "",       false, true},
+            {"actCompact",       "Compact Mode",       "Compact/Full",       "",       true,  true},
+            {"actTopMost",       "Always On Top",      "Always On Top",      "",       true,  true},
+            {"actPasteAutoHide", "Auto Hide At Paste", "Auto Hide At Paste", "",       true,  true},
+            {"actTrayIcon",      "Show Tray Icon",     "Show Tray Icon",     "",       true,  true},
+            {"actOptions",       "Options...",         "Options",            "",       false, true},
+            {"actHelp",          "Contents",           "Help",               "",       false, true},
+            {"actAbout",         "About",              "About",              "",       false, true},
+        };
+        // clang-format on
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QCOMPARE(form.actions().size(), qsizetype(std::size(table)));
+        for (const Row& row : table) {
+            const QAction* action = command(form, row.name);
+            QVERIFY2(action != nullptr, row.name);
+            QCOMPARE(action->iconText(), QLatin1String(row.caption));
+            QCOMPARE(action->toolTip(), QLatin1String(row.toolTip));
+            QCOMPARE(action->shortcut(), QKeySequence(QLatin1String(row.shortcut)));
+            QCOMPARE(action->shortcutContext(), Qt::WindowShortcut);
+            QCOMPARE(action->isCheckable(), row.checkable);
+            QCOMPARE(!action->icon().isNull(), row.image);
+            QVERIFY(action->isEnabled());
+        }
+        QCOMPARE(form.btnCopy->text(), QStringLiteral("Copy Only"));
+        QVERIFY(!form.windowIcon().isNull());
+    }
+
+    void menusReadBackInOrder()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QStringList menus;
+        for (const QAction* top : form.ActionMainMenuBar1->actions()) {
+            QStringList items;
+            for (const QAction* item : top->menu()->actions()) {
+                QString text = item->isSeparator() ? QStringLiteral("-") : item->text();
+                if (!item->shortcut().isEmpty())
+                    text += QStringLiteral(" (") + item->shortcut().toString() + QLatin1Char(')');
+                items << text;
+            }
+            menus << top->text() + QStringLiteral(": ") + items.join(QStringLiteral("; "));
+        }
+        const QStringList expected {
+            QStringLiteral("&File: &New Table (Ctrl+N); &Delete Table; &Rename Table; -; &Exit"),
+            QStringLiteral(
+                "&Edit: Quick Paste; &Copy Only (Ctrl+C); -; A&dd Entry; D&elete Entry; "
+                "C&hange Entry Name (Ctrl+E); -; &First Entry; &Last Entry; &Next Entry; &Previous Entry"),
+            QStringLiteral(
+                "&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; &Show Tray Icon; -; &Options..."),
+            QStringLiteral("&Help: Contents; &About"),
+        };
+        QCOMPARE(menus, expected);
+        QVERIFY(!form.ActionMainMenuBar1->isNativeMenuBar());
+    }
+
+    void toolbarButtonsInOrderWithTheirTooltips()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QStringList buttons;
+        for (QAction* action : form.ToolBar1->actions()) {
+            if (action->isSeparator()) {
+                buttons << QStringLiteral("|");
+                continue;
+            }
+            auto* button = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(action));
+            QVERIFY(button != nullptr);
+            QCOMPARE(button->width(), 23);
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+            buttons << button->toolTip();
+        }
+        const QString expected = QStringLiteral(
+            "Quick Paste,Copy Only,Compact Mode,|,Add Entry,Delete Entry,Change Entry Name,|,First Entry,"
+            "Previous Entry,Next Entry,Last Entry,|,Auto Hide At Paste,Always On Top,Show Tray "
+            "Icon,Options,Exit,|,"
+            "Help,About");
+        QCOMPARE(buttons.join(QLatin1Char(',')), expected);
+
+        // The Compact Mode button keeps its own tooltip through the command's changes.
+        auto* compact = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(form.actCompact));
+        compact->click();
+        QVERIFY(CompactMode);
+        QVERIFY(compact->isChecked());
+        QCOMPARE(compact->toolTip(), QStringLiteral("Compact Mode"));
+        compact->click();
+        QVERIFY(!CompactMode);
+        QVERIFY(!compact->isChecked());
+    }
+
+    void autoHideAtPasteOnlyFlipsItsCheck()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        auto* button = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(form.actPasteAutoHide));
+        const bool before = form.actPasteAutoHide->isChecked();
+        button->click();
+        QCOMPARE(form.actPasteAutoHide->isChecked(), !before);
+        QCOMPARE(button->isChecked(), !before);
+        QVERIFY(form.actPasteAutoHide->isEnabled());
+        form.actPasteAutoHide->trigger();
+        QCOMPARE(form.actPasteAutoHide->isChecked(), before);
+        QVERIFY(fixture.boxes.empty());
+    }
+
+    void shortcutsReachCommandsFromTheControls_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("commandName");
+        for (const char* control : {"txtName", "memValue"}) {
+            const QString name = QLatin1String(control);
+            QTest::addRow("%s Ctrl+C", control) << name << int(Qt::Key_C) << QStringLiteral("actCopy");
+            QTest::addRow("%s Ctrl+E", control) << name << int(Qt::Key_E) << QStringLiteral("actEdit");
+            QTest::addRow("%s Ctrl+N", control) << name << int(Qt::Key_N) << QStringLiteral("actNewTable");
+        }
+    }
+
+    void shortcutsReachCommandsFromTheControls()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, commandName);
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        disconnectHandlers(form);
+        form.txtName->setText(QStringLiteral("selected words"));
+        form.txtName->selectAll();
+        form.memValue->setPlainText(QStringLiteral("selected words"));
+        form.memValue->selectAll();
+        QWidget* focus
+            = control == QLatin1String("txtName") ? static_cast<QWidget*>(form.txtName) : form.memValue;
+        activate(form, focus);
+        QApplication::clipboard()->setText(QStringLiteral("untouched"));
+
+        QAction* target = command(form, commandName.toLatin1().constData());
+        QSignalSpy spy(target, &QAction::triggered);
+        QTest::keyClick(focus, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        QCOMPARE(spy.count(), 1);
+        // The control did not act on the key: no copy of its selection, which stays put.
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("untouched"));
+        const QString selection = focus == form.txtName ? form.txtName->selectedText()
+                                                        : form.memValue->textCursor().selectedText();
+        QCOMPARE(selection, QStringLiteral("selected words"));
+    }
+
+    void shortcutsLeaveOtherWindowsAlone()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        disconnectHandlers(form);
+        QDialog dialog(&form);
+        auto* edit = new QLineEdit(QStringLiteral("dialog text"), &dialog);
+        edit->selectAll();
+        dialog.show();
+        activate(dialog, edit);
+        QApplication::clipboard()->setText(QStringLiteral("untouched"));
+        QSignalSpy spy(form.actCopy, &QAction::triggered);
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("dialog text"));
+    }
+
+    void enterInTheSearchBoxPressesQuickPaste()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QObject::disconnect(form.btnPaste, &QPushButton::clicked, &form, nullptr);
+        QSignalSpy spy(form.btnPaste, &QPushButton::clicked);
+        activate(form, form.txtName);
+        QTest::keyClick(form.txtName, Qt::Key_Return);
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void helpOpensTheHelpFileBesideTheProgramOnly()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        OpenedUrls opened;
+        const QString helpFile = AppDir() + QStringLiteral("Pastewise.chm");
+        QFile::remove(helpFile);
+        const int windows = QApplication::topLevelWidgets().size();
+
+        form.actHelp->trigger();
+        QVERIFY(opened.urls.isEmpty());
+        QVERIFY(fixture.boxes.empty());
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+
+        QFile file(helpFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        form.actHelp->trigger();
+        QFile::remove(helpFile);
+        QCOMPARE(opened.urls, QList<QUrl> {QUrl::fromLocalFile(helpFile)});
+        QVERIFY(fixture.boxes.empty());
+    }
+
+    void aboutIsAFreshModalBoxCentredOverTheWindow()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QTRY_VERIFY_WITH_TIMEOUT(form.isVisible(), 5000);
+        const QPoint formCentre(form.x() + form.OuterWidth() / 2, form.y() + form.OuterHeight() / 2);
+
+        QList<QPointer<TfrmAbout>> seen;
+        QList<QPoint> centres;
+        QTimer closer;
+        closer.setInterval(5);
+        connect(&closer, &QTimer::timeout, this, [&seen, &centres] {
+            auto* about = qobject_cast<TfrmAbout*>(QApplication::activeModalWidget());
+            if (about == nullptr || !about->isVisible())
+                return;
+            centres << QPoint(about->x() + (about->width() + 8) / 2, about->y() + (about->height() + 27) / 2);
+            seen << about;
+            about->close();
+        });
+        closer.start();
+        for (int i = 0; i < 2; ++i) {
+            form.actAbout->trigger();
+            // Released once closed: the next command makes a new one.
+            QCOMPARE(seen.size(), i + 1);
+            QVERIFY(seen.last().isNull());
+            QVERIFY2(
+                (centres.last() - formCentre).manhattanLength() <= 2, "not centred over the main window");
+        }
+        QVERIFY(fixture.boxes.empty());
+    }
+};
+
+QTEST_MAIN(TestMainCommands)
+#include "tst_main_commands.moc"

@@ -1,0 +1,103 @@
+// Pictures of the program's windows on a real X server, written under
+// ${PW_BUILD_DIR}/screenshots for a person to look at: the main window in both layouts,
+// the Options dialog, the value prompt and the About box.
+
+#include "tests/presence/PresenceFixture.h"
+
+#include "app/About.h"
+#include "common/Declare.h"
+#include "delivery/SpecVar.h"
+#include "settings/Options.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+QString screenshotDir()
+{
+    const QString build = qEnvironmentVariable("PW_BUILD_DIR", QDir::currentPath());
+    return build + QStringLiteral("/screenshots");
+}
+
+void save(QWidget& window, const QString& name)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QDir().mkpath(screenshotDir());
+    const QString path = screenshotDir() + QLatin1Char('/') + name;
+    QVERIFY2(window.grab().save(path), qPrintable(path));
+    qInfo("wrote %s", qPrintable(path));
+}
+
+void addEntries(const QString& library)
+{
+    const QString name = QStringLiteral("screenshots");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(library);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("CREATE TABLE \"Replies\" (name TEXT NOT NULL PRIMARY KEY "
+                                          "COLLATE NOCASE, value TEXT)")));
+        const char* rows[][2] = {
+            {"Address", "12 Harbour Lane\nPortsmouth PO1 3AB"},
+            {"Greeting", "Dear %name%,\n\nthank you for your letter of %date%."},
+            {"Signature", "Kind regards,\nJo Miller"},
+        };
+        for (const auto& row : rows) {
+            query.prepare(QStringLiteral("INSERT INTO \"Mail\" (name, value) VALUES (?, ?)"));
+            query.addBindValue(QLatin1String(row[0]));
+            query.addBindValue(QLatin1String(row[1]));
+            QVERIFY(query.exec());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+class TestScreenshots final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void windows()
+    {
+        CompactMode = false;
+        PresenceFixture fixture;
+        addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
+        QVERIFY(!QTest::currentTestFailed());
+        TfrmMain& form = fixture.start();
+        form.resize(600 - 8, 429 - 27);
+        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
+        form.txtName->setText(QStringLiteral("Gr"));
+        save(form, QStringLiteral("main_full.png"));
+
+        form.actCompact->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 280, 5000);
+        save(form, QStringLiteral("main_compact.png"));
+        form.actCompact->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
+
+        TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
+        options.FormCreate();
+        options.show();
+        save(options, QStringLiteral("options.png"));
+        options.hide();
+
+        TfrmSpecVar prompt(&form);
+        prompt.LoadVarList(QStringList {QStringLiteral("name"), QStringLiteral("date")});
+        prompt.show();
+        save(prompt, QStringLiteral("value_prompt.png"));
+        prompt.hide();
+
+        TfrmAbout about(&form);
+        about.show();
+        save(about, QStringLiteral("about.png"));
+    }
+};
+
+QTEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"
