@@ -1,6 +1,6 @@
 // Pictures of the program's windows on a real X server, written under
 // ${PW_BUILD_DIR}/screenshots for a person to look at: the main window in both layouts,
-// the Options dialog, the value prompt and the About box.
+// the View menu, the Options dialog, the value prompt and the About box.
 
 #include "tests/presence/PresenceFixture.h"
 
@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -81,6 +83,11 @@ private Q_SLOTS:
         form.actCompact->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
 
+        QMenu* view = form.ActionMainMenuBar1->actions().at(2)->menu();
+        view->popup(form.mapToGlobal(QPoint(0, 24)));
+        save(*view, QStringLiteral("menu_view.png"));
+        view->hide();
+
         TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
         options.FormCreate();
         options.show();
@@ -88,7 +95,7 @@ private Q_SLOTS:
         options.hide();
 
         TfrmSpecVar prompt(&form);
-        prompt.LoadVarList(QStringList {QStringLiteral("name"), QStringLiteral("date")});
+        prompt.LoadVarList(QStringLiteral("Dear %name%,\nthank you for your letter of %date%."));
         prompt.show();
         save(prompt, QStringLiteral("value_prompt.png"));
         prompt.hide();
