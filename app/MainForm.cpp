@@ -1,9 +1,11 @@
 #include "app/MainForm.h"
 
 #include "app/Application.h"
+#include "app/EntryGrid.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
+#include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
@@ -16,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
-#include <QTableView>
 #include <QToolBar>
 
 TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* parent)
@@ -35,7 +36,13 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateLibraryComponents(librarySource);
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // The children outlive this object's own part: closing the connection closes the
+    // dataset, whose notifications must no longer reach the window's handlers or views.
+    if (tbl != nullptr)
+        tbl->blockSignals(true);
+}
 
 void TfrmMain::CreateControls()
 {
@@ -52,7 +59,7 @@ void TfrmMain::CreateControls()
     lblValue->setObjectName(QStringLiteral("lblValue"));
     txtName = new QLineEdit(this);
     txtName->setObjectName(QStringLiteral("txtName"));
-    grdName = new QTableView(this);
+    grdName = new TEntryGrid(this);
     grdName->setObjectName(QStringLiteral("grdName"));
     memValue = new QPlainTextEdit(this);
     memValue->setObjectName(QStringLiteral("memValue"));

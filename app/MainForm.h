@@ -8,13 +8,15 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
-class QTableView;
+class TEntryGrid;
+class TEntryListModel;
 class QToolBar;
 class Platform;
 class TLibraryConnection;
@@ -35,8 +37,8 @@ class TfrmMain final : public QWidget {
 public:
     // The library file is "pastewise.mdb" beside the executable; tests name another file.
     // Without a platform the form makes the X11 one (it does nothing harmful offscreen).
-    explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"), Platform* platform = nullptr,
-                      QWidget* parent = nullptr);
+    explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"),
+        Platform* platform = nullptr, QWidget* parent = nullptr);
 
     // Platform: focus, activation, paste keys, hotkey and topmost.
     Platform& Desktop() const { return *m_platform; }
@@ -73,6 +75,9 @@ public:
     void actPreviousExecute();
     void actNextExecute();
     void actLastExecute();
+    // Entries: key handlers return true when they used the key.
+    bool txtNameKeyDown(QKeyEvent* event);
+    bool grdNameKeyDown(QKeyEvent* event);
 
     // Copy and Quick Paste (MainFormDelivery.cpp).
     bool Copy();
@@ -118,7 +123,7 @@ public:
     QLabel* lblName = nullptr;
     QLabel* lblValue = nullptr;
     QLineEdit* txtName = nullptr;
-    QTableView* grdName = nullptr;
+    TEntryGrid* grdName = nullptr;
     QPlainTextEdit* memValue = nullptr;
     QPushButton* btnPaste = nullptr;
     QPushButton* btnCopy = nullptr;
@@ -158,6 +163,12 @@ protected:
 private:
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
+    // Entries: grid model, memo binding and the search box's key and focus handling.
+    void BindEntryControls();
+    void ShowCurrentValue();
+    void memValueChange();
+    TEntryListModel* m_entryModel = nullptr;
+    bool m_loadingValue = false;
     // Selects the tab of a table from the program, which must not open it again.
     void SelectTableTab(int index);
     // Shows the open table's tab again after a switch that could not happen.

@@ -1,20 +1,179 @@
 #include "app/MainForm.h"
 
-// TODO(entries): bind the grid and memo to the open table and fill these handlers.
-void TfrmMain::txtNameChange(const QString& text)
+#include "app/EntryGrid.h"
+#include "app/EntryListModel.h"
+#include "common/MessageBoxes.h"
+#include "library/TableDataset.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+namespace {
+// Routes the search box's keys and focus to the window's handlers.
+class TSearchBoxFilter final : public QObject {
+public:
+    explicit TSearchBoxFilter(TfrmMain* form)
+        : QObject(form)
+        , m_form(form)
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            m_form->txtNameKeyDown(static_cast<QKeyEvent*>(event));
+        else if (event->type() == QEvent::FocusIn)
+            m_form->txtNameEnter();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TfrmMain* m_form;
+};
+} // namespace
+
+void TfrmMain::BindEntryControls()
 {
-    (void)text;
+    m_entryModel = new TEntryListModel(*tbl, this);
+    grdName->setModel(m_entryModel);
+    grdName->SetDataset(tbl);
+    grdName->setColumnWidth(0, 400);
+    grdName->OnKeyDown = [this](QKeyEvent* event) { return grdNameKeyDown(event); };
+    grdName->OnDoubleClick = [this] { grdNameDblClick(); };
+
+    memValue->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memValue->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memValue->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves the focus on instead of being typed.
+    memValue->setTabChangesFocus(true);
+
+    connect(tbl, &TTableDataset::currentRowChanged, this, [this](int) {
+        grdName->FollowDataset();
+        ShowCurrentValue();
+    });
+    connect(tbl, &TTableDataset::reset, this, [this] {
+        grdName->FollowDataset();
+        ShowCurrentValue();
+    });
+    connect(tbl, &TTableDataset::fieldsChanged, this, [this] {
+        if (!tbl->Active() || memValue->toPlainText() != tbl->Value())
+            ShowCurrentValue();
+    });
+    connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
+    connect(txtName, &QLineEdit::textChanged, this, &TfrmMain::txtNameChange);
+    txtName->installEventFilter(new TSearchBoxFilter(this));
 }
 
-void TfrmMain::txtNameEnter() {}
+void TfrmMain::ShowCurrentValue()
+{
+    const QScopedValueRollback guard(m_loadingValue, true);
+    const QString value = tbl->Active() ? tbl->Value() : QString();
+    if (memValue->toPlainText() != value)
+        memValue->setPlainText(value);
+}
+
+void TfrmMain::memValueChange()
+{
+    // Every edit goes to the open entry at once, so a move, a table switch or the exit
+    // stores exactly what the memo shows.
+    if (m_loadingValue || !tbl->Active() || tbl->CurrentRow() < 0)
+        return;
+    tbl->SetValue(memValue->toPlainText());
+}
+
+void TfrmMain::txtNameChange(const QString& text)
+{
+    if (!tbl->Active())
+        return;
+    // Each change searches afresh from the start of the table; no match leaves the
+    // current entry where it is.
+    tbl->Locate(text);
+}
+
+bool TfrmMain::txtNameKeyDown(QKeyEvent* event)
+{
+    if (!tbl->Active())
+        return false;
+    // The key is not consumed: the search text stays as it is.
+    if (event->key() == Qt::Key_Up)
+        tbl->Prior();
+    else if (event->key() == Qt::Key_Down)
+        tbl->Next();
+    return false;
+}
+
+void TfrmMain::txtNameEnter()
+{
+    // After the focus change, so a mouse click that placed the caret does not undo it.
+    QTimer::singleShot(0, txtName, [this] { txtName->selectAll(); });
+}
+
+bool TfrmMain::grdNameKeyDown(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !grdName->IsEditingCell()) {
+        Paste();
+        return true;
+    }
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        memValue->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return false;
+}
+
 void TfrmMain::grdNameDblClick()
 {
     Paste();
 }
-void TfrmMain::actAddExecute() {}
-void TfrmMain::actDeleteExecute() {}
-void TfrmMain::actEditExecute() {}
-void TfrmMain::actFirstExecute() {}
-void TfrmMain::actPreviousExecute() {}
-void TfrmMain::actNextExecute() {}
-void TfrmMain::actLastExecute() {}
+
+void TfrmMain::actAddExecute()
+{
+    if (!tbl->Active())
+        return;
+    const QString name = txtName->text();
+    if (name.isEmpty())
+        tbl->Insert();
+    else
+        tbl->InsertAndPost(name, QString());
+}
+
+void TfrmMain::actDeleteExecute()
+{
+    if (!tbl->Active())
+        return;
+    if (Confirm(QStringLiteral("Are you sure to delete the current record?"), this))
+        tbl->Delete();
+}
+
+void TfrmMain::actEditExecute()
+{
+    grdName->EditCurrentName();
+}
+
+void TfrmMain::actFirstExecute()
+{
+    if (tbl->Active())
+        tbl->First();
+}
+
+void TfrmMain::actPreviousExecute()
+{
+    if (tbl->Active())
+        tbl->Prior();
+}
+
+void TfrmMain::actNextExecute()
+{
+    if (tbl->Active())
+        tbl->Next();
+}
+
+void TfrmMain::actLastExecute()
+{
+    if (tbl->Active())
+        tbl->Last();
+}

@@ -37,6 +37,7 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
     ADOCon->SetDataSource(librarySource);
     ADOCon->SetBeforeConnect([this](TLibraryConnection&) { ADOConBeforeConnect(); });
     tbl = new TTableDataset(this);
+    BindEntryControls();
     connect(TabCtrl, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_selectingTab && index >= 0)
             TabCtrlChange(index);

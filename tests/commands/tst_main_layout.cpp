@@ -3,6 +3,7 @@
 
 #include "tests/presence/PresenceFixture.h"
 
+#include "app/EntryGrid.h"
 #include "common/Declare.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 #include "PresenceFixture.h"
 
 #include "app/ActivationHotKey.h"
+#include "app/EntryGrid.h"
 #include "app/TrayIcon.h"
 #include "common/Declare.h"
 #include "settings/HotKeyEdit.h"

@@ -1,0 +1,215 @@
+#include "app/EntryGrid.h"
+
+#include "app/Application.h"
+#include "common/MessageBoxes.h"
+#include "library/TableDataset.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace {
+// The editor opens with the caret after the name and nothing selected, and takes no more
+// than a name may hold.
+class TNameDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(
+        QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setMaxLength(255);
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::setEditorData(editor, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            // The view selects all once the editor is shown; undo that afterwards.
+            QTimer::singleShot(0, line, [line] {
+                line->deselect();
+                line->end(false);
+            });
+        }
+    }
+};
+} // namespace
+
+TEntryGrid::TEntryGrid(QWidget* parent)
+    : QTableView(parent)
+{
+    setItemDelegate(new TNameDelegate(this));
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setFixedWidth(12);
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setSectionsClickable(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setShowGrid(true);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+bool TEntryGrid::Active() const
+{
+    return m_dataset != nullptr && m_dataset->Active();
+}
+
+void TEntryGrid::FollowDataset()
+{
+    if (model() == nullptr)
+        return;
+    setColumnWidth(0, 400);
+    const QScopedValueRollback guard(m_following, true);
+    const int row = Active() ? m_dataset->CurrentRow() : -1;
+    if (row < 0) {
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    const QModelIndex index = model()->index(row, 0);
+    if (currentIndex() != index)
+        setCurrentIndex(index);
+    scrollTo(index);
+}
+
+void TEntryGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_following || !Active() || !current.isValid() || current.row() == m_dataset->CurrentRow())
+        return;
+    // A click or key moved the view: the dataset moves first, storing a pending change. A
+    // refused store keeps the current entry, so the view goes back to it.
+    try {
+        m_dataset->MoveTo(current.row());
+    } catch (...) {
+        QTimer::singleShot(0, this, [this] { FollowDataset(); });
+        ReportException(std::current_exception());
+        return;
+    }
+    FollowDataset();
+}
+
+void TEntryGrid::MoveBy(int rows)
+{
+    const int count = m_dataset->RecordCount();
+    if (count == 0)
+        return;
+    const int target = qBound(0, m_dataset->CurrentRow() + rows, count - 1);
+    m_dataset->MoveTo(target);
+}
+
+bool TEntryGrid::event(QEvent* event)
+{
+    // Tab reaches QWidget's focus chain before keyPressEvent; the window's handler wants it.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && OnKeyDown && OnKeyDown(key))
+            return true;
+    }
+    return QTableView::event(event);
+}
+
+void TEntryGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (OnKeyDown && OnKeyDown(event))
+        return;
+    if (!Active()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const int pageRows = qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()));
+    switch (event->key()) {
+    case Qt::Key_Up:
+        m_dataset->Prior();
+        return;
+    case Qt::Key_Down:
+        m_dataset->Next();
+        return;
+    case Qt::Key_PageUp:
+        MoveBy(-pageRows);
+        return;
+    case Qt::Key_PageDown:
+        MoveBy(pageRows);
+        return;
+    case Qt::Key_Home:
+        m_dataset->First();
+        return;
+    case Qt::Key_End:
+        m_dataset->Last();
+        return;
+    case Qt::Key_Insert:
+        m_dataset->Insert();
+        return;
+    case Qt::Key_Delete:
+        if (event->modifiers() & Qt::ControlModifier) {
+            if (m_dataset->RecordCount() > 0 && Confirm(QStringLiteral("Delete record?"), this))
+                m_dataset->Delete();
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        // The cell's own change is dropped by its editor; with no editor open, Esc drops
+        // the entry's pending change.
+        if (m_dataset->State() == DatasetState::Edit || m_dataset->State() == DatasetState::Insert) {
+            m_dataset->Cancel();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TEntryGrid::EditCurrentName()
+{
+    if (!Active() || m_dataset->CurrentRow() < 0)
+        return;
+    if (!hasFocus()) {
+        m_editOnFocus = true;
+        return;
+    }
+    FollowDataset();
+    edit(currentIndex());
+}
+
+void TEntryGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    if (m_editOnFocus) {
+        m_editOnFocus = false;
+        QTimer::singleShot(0, this, [this] { EditCurrentName(); });
+    }
+}
+
+void TEntryGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTableView::focusOutEvent(event);
+    // Leaving the grid drops a new row nobody typed into; its own editor taking the
+    // focus is not leaving.
+    if (state() == QAbstractItemView::EditingState || !Active())
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && isAncestorOf(focus))
+        return;
+    if (m_dataset->State() == DatasetState::Insert && !m_dataset->Modified())
+        m_dataset->Cancel();
+}
+
+void TEntryGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (OnDoubleClick && indexAt(event->position().toPoint()).isValid()) {
+        OnDoubleClick();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}

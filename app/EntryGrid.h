@@ -1,0 +1,42 @@
+#pragma once
+// The grid of entry names (grdName): one editable column, an indicator column at the left
+// and no title row. Moves go through the table dataset so a pending change is stored (or
+// an untouched new row discarded) before another entry becomes current.
+
+#include <QTableView>
+
+#include <functional>
+
+class TTableDataset;
+
+class TEntryGrid final : public QTableView {
+    Q_OBJECT
+public:
+    explicit TEntryGrid(QWidget* parent = nullptr);
+
+    void SetDataset(TTableDataset* dataset) { m_dataset = dataset; }
+    bool IsEditingCell() const { return state() == QAbstractItemView::EditingState; }
+    // Opens the in-place editor on the current name now, or when the grid gets the focus.
+    void EditCurrentName();
+    // Keeps the view's current row on the dataset's current row.
+    void FollowDataset();
+
+    // Handlers the main window provides; a handler returns true when it used the key.
+    std::function<bool(QKeyEvent*)> OnKeyDown;
+    std::function<void()> OnDoubleClick;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    bool Active() const;
+    void MoveBy(int rows);
+    TTableDataset* m_dataset = nullptr;
+    bool m_following = false;
+    bool m_editOnFocus = false;
+};
