@@ -2,8 +2,8 @@
 
 PW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
   libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev)
-PW_RUN_PACKAGES=(fonts-dejavu-core)
-PW_TEST_PACKAGES=(libbenchmark-dev xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl imagemagick sqlite3
+PW_RUN_PACKAGES=(fonts-dejavu-core librsvg2-bin)
+PW_TEST_PACKAGES=(libbenchmark-dev xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl sqlite3
   clang libclang-rt-14-dev tk)
 
 pw_install_packages() {

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(first.exitCode, 0);
         const QString icons = home.path() + QStringLiteral("/.local/share/icons/hicolor/");
         QVERIFY(QFile::exists(icons + QStringLiteral("scalable/apps/pastewise.svg")));
-        if (!QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty()) {
+        if (!QStandardPaths::findExecutable(QStringLiteral("rsvg-convert")).isEmpty()) {
             QCOMPARE(QImage(icons + QStringLiteral("16x16/apps/pastewise.png")).size(), QSize(16, 16));
             QCOMPARE(QImage(icons + QStringLiteral("32x32/apps/pastewise.png")).size(), QSize(32, 32));
         }

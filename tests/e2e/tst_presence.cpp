@@ -143,17 +143,17 @@ bool TestPresenceEndToEnd::pressAndExpectProgram(AppHarness& app, const QString&
 
 QString TestPresenceEndToEnd::searchBoxText(AppHarness& app)
 {
-    // Whatever has the focus in the program is selected and copied; the clipboard tells.
+    // Whatever has the focus in the program is selected, which hands the text to the
+    // primary selection. Ctrl+C would not do: the window's Copy Only command takes it.
     AppHarness::run(QStringLiteral("xclip"),
-        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i"),
+        {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i"),
             QStringLiteral("/dev/null")});
-    xdo({QStringLiteral("key"), QStringLiteral("--window"), app.mainWindow(), QStringLiteral("ctrl+a"),
-        QStringLiteral("ctrl+c")});
+    xdo({QStringLiteral("key"), QStringLiteral("--window"), app.mainWindow(), QStringLiteral("ctrl+a")});
     QString text;
     (void)QTest::qWaitFor(
         [&] {
             text = AppHarness::run(QStringLiteral("xclip"),
-                {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+                {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("primary")});
             return !text.isEmpty();
         },
         kWaitMs);
