@@ -22,9 +22,17 @@ pw_start_x_session() {
   Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$PW_XVFB_LOG" 2>&1 &
   PW_XVFB_PID=$!
   pw_wait_for 20 xdpyinfo || { echo "Xvfb did not start on $DISPLAY" >&2; cat "$PW_XVFB_LOG" >&2; return 1; }
-  openbox >/dev/null 2>&1 &
-  PW_WM_PID=$!
-  pw_wait_for 20 pw_wm_running || { echo "openbox did not start" >&2; return 1; }
+  PW_WM_LOG=$(mktemp)
+  local attempt
+  for attempt in 1 2 3; do
+    openbox >"$PW_WM_LOG" 2>&1 &
+    PW_WM_PID=$!
+    pw_wait_for 20 pw_wm_running && break
+    echo "openbox did not start (attempt $attempt):" >&2
+    cat "$PW_WM_LOG" >&2
+    kill "$PW_WM_PID" 2>/dev/null || true
+    [ "$attempt" -eq 3 ] && return 1
+  done
   echo "Virtual X server on $DISPLAY with openbox"
 }
 

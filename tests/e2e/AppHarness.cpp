@@ -28,8 +28,8 @@ AppHarness::AppHarness()
     QDir().mkpath(m_home);
     QDir().mkpath(m_configHome);
     QFile::copy(builtExecutable(), m_appDir + QStringLiteral("/pastewise"));
-    QFile::setPermissions(m_appDir + QStringLiteral("/pastewise"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(
+        m_appDir + QStringLiteral("/pastewise"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
 }
 
@@ -134,13 +134,12 @@ bool AppHarness::waitForMainWindow(int timeoutMs)
         // The main window carries the program's class and the title "Pastewise". Without --all,
         // xdotool matches the pid OR the name and finds another running copy's window.
         const QStringList ids = run(QStringLiteral("xdotool"),
-                                    {QStringLiteral("search"), QStringLiteral("--all"),
-                                     QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pidText,
-                                     QStringLiteral("--name"),
-                                     QStringLiteral("^Pastewise$")})
+            {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), pidText, QStringLiteral("--name"), QStringLiteral("^Pastewise$")})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& id : ids) {
-            const QString geometry = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
+            const QString geometry
+                = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
             // Message boxes share the caption; the main window is the wide one.
             const QRegularExpression size(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
             const auto match = size.match(geometry);
@@ -220,7 +219,8 @@ bool AppHarness::waitForBoxAndDismiss(const QString& text, int timeoutMs)
         const QString pidText = QString::number(m_process.processId());
         while (timer.elapsed() < timeoutMs) {
             const QString active = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-            const QString activePid = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"), active});
+            const QString activePid
+                = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"), active});
             if (!active.isEmpty() && activePid == pidText && active != m_window) {
                 run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
                 ++m_boxesDismissed;

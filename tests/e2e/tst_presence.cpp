@@ -3,13 +3,15 @@
 // against the real desktop in tests/presence (tst_presence_x11).
 
 #include "AppHarness.h"
+#include "XDesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTest>
+
+using namespace XDesktop;
 
 namespace {
 const QStringList kOneTable = {
@@ -17,49 +19,6 @@ const QStringList kOneTable = {
     QStringLiteral("INSERT INTO \"Mail\" VALUES ('hello', 'Hello there')"),
 };
 constexpr int kWaitMs = 10000;
-
-QString xdo(const QStringList& args)
-{
-    return AppHarness::run(QStringLiteral("xdotool"), args);
-}
-
-QString activeWindow()
-{
-    return xdo({QStringLiteral("getactivewindow")});
-}
-
-QString property(const QString& window, const QString& name)
-{
-    return AppHarness::run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, name});
-}
-
-bool isViewable(const QString& window)
-{
-    return AppHarness::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
-        .contains(QStringLiteral("IsViewable"));
-}
-
-// "Normal", "Iconic", or empty when the window manager has let go of the window (withdrawn).
-QString wmState(const QString& window)
-{
-    const auto match = QRegularExpression(QStringLiteral("window state: (\\w+)"))
-                           .match(property(window, QStringLiteral("WM_STATE")));
-    return match.captured(1);
-}
-
-bool isAbove(const QString& window)
-{
-    return property(window, QStringLiteral("_NET_WM_STATE")).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-}
-
-QString settingsWith(const QStringList& lines)
-{
-    QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                                  "[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\r\n");
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    return text;
-}
 
 // Another program's window: a line edit that records every key press that reaches it.
 class OtherProgram final : public QLineEdit {

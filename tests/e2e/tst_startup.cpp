@@ -8,12 +8,11 @@
 #include <csignal>
 
 namespace {
-const QStringList kExitOrder = {
-    QStringLiteral("WindowLeft"),    QStringLiteral("WindowTop"),     QStringLiteral("WindowWidth"),
-    QStringLiteral("WindowHeight"),  QStringLiteral("WindowMaximized"), QStringLiteral("ActivationKey"),
-    QStringLiteral("FirstRun"),      QStringLiteral("AutoAppend"),    QStringLiteral("AutoAppendStr"),
-    QStringLiteral("TrayIcon"),      QStringLiteral("PasteAutoHide"), QStringLiteral("TopMost"),
-    QStringLiteral("CompactMode"),   QStringLiteral("CurTable")};
+const QStringList kExitOrder = {QStringLiteral("WindowLeft"), QStringLiteral("WindowTop"),
+    QStringLiteral("WindowWidth"), QStringLiteral("WindowHeight"), QStringLiteral("WindowMaximized"),
+    QStringLiteral("ActivationKey"), QStringLiteral("FirstRun"), QStringLiteral("AutoAppend"),
+    QStringLiteral("AutoAppendStr"), QStringLiteral("TrayIcon"), QStringLiteral("PasteAutoHide"),
+    QStringLiteral("TopMost"), QStringLiteral("CompactMode"), QStringLiteral("CurTable")};
 
 QStringList valueNames(const QString& settings)
 {
@@ -27,7 +26,8 @@ QStringList valueNames(const QString& settings)
 
 QString valueOf(const QString& settings, const QString& name)
 {
-    const QRegularExpression line(QStringLiteral("^\"%1\"=(.*)$").arg(name), QRegularExpression::MultilineOption);
+    const QRegularExpression line(
+        QStringLiteral("^\"%1\"=(.*)$").arg(name), QRegularExpression::MultilineOption);
     return line.match(settings).captured(1).trimmed();
 }
 
@@ -62,7 +62,8 @@ void TestStartup::firstStartWritesEveryValueInExitOrder()
 
     const QString settings = app.settingsText();
     QVERIFY(settings.startsWith(QStringLiteral("Windows Registry Editor Version 5.00")));
-    QVERIFY(settings.contains(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]")));
+    QVERIFY(
+        settings.contains(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]")));
     QCOMPARE(valueNames(settings), kExitOrder);
     QCOMPARE(valueOf(settings, QStringLiteral("FirstRun")), QStringLiteral("dword:00000000"));
     QCOMPARE(valueOf(settings, QStringLiteral("ActivationKey")), QStringLiteral("dword:00004077"));
@@ -102,9 +103,10 @@ void TestStartup::killedProgramLeavesPreviousSettings()
 {
     AppHarness app;
     QVERIFY(app.createLibrary(kTwoTables));
-    const QString previous = QStringLiteral(
-        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\n"
-        "\"TopMost\"=dword:00000001\n\"CurTable\"=\"Code\"\n");
+    const QString previous
+        = QStringLiteral("Windows Registry Editor Version "
+                         "5.00\n\n[HKEY_CURRENT_USER\\Software\\Quillmoor\\Pastewise\\Settings]\n"
+                         "\"TopMost\"=dword:00000001\n\"CurTable\"=\"Code\"\n");
     app.writeSettingsFile(previous);
     QVERIFY(app.start());
     QVERIFY(app.sendSignal(SIGKILL));
@@ -139,7 +141,8 @@ void TestStartup::missingOrBrokenLibraryIsReportedAndProgramStillRuns()
     QVERIFY(app.closeWindow());
     QCOMPARE(app.exitCode(), 0);
     QCOMPARE(valueOf(app.settingsText(), QStringLiteral("CurTable")), QStringLiteral("\"\""));
-    QVERIFY2(!QFileInfo(app.libraryPath()).exists() || !content.isEmpty(), "the program created a library file");
+    QVERIFY2(
+        !QFileInfo(app.libraryPath()).exists() || !content.isEmpty(), "the program created a library file");
 }
 
 void TestStartup::storedTableIsReopenedWhateverItsCase_data()
