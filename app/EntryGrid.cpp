@@ -98,6 +98,15 @@ void TEntryGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
     FollowDataset();
 }
 
+void TEntryGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view picks a neighbour when its current row goes away. The dataset is in the
+    // middle of removing that row and names the new current one itself; moving it from
+    // here would store the refused new entry a second time and report the refusal twice.
+    const QScopedValueRollback guard(m_following, true);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void TEntryGrid::MoveBy(int rows)
 {
     const int count = m_dataset->RecordCount();
