@@ -26,6 +26,20 @@ public:
             line->setMaxLength(255);
         return editor;
     }
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        // The grid's keys reach the window also while the editor is open. Left to the view,
+        // Tab would close the editor and open one on the next row instead of going to the
+        // memo; the editor keeps what was typed when the focus leaves it.
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            auto* grid = qobject_cast<TEntryGrid*>(parent());
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && grid != nullptr
+                && grid->OnKeyDown && grid->OnKeyDown(key))
+                return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
         QStyledItemDelegate::setEditorData(editor, index);
