@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -79,6 +80,13 @@ public:
         });
     }
 
+    void dropTable(const QString& table)
+    {
+        withDatabase([&](QSqlDatabase& db) {
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DROP TABLE %1").arg(QuoteIdentifier(table))));
+        });
+    }
+
     // Starts the window as the program does, shows it and puts the focus in the search box.
     // Start-up errors (a missing library) are reported like the program's entry does.
     TfrmMain& start()
@@ -112,7 +120,13 @@ public:
     {
         QTest::keyClick(focused(), key, modifiers);
     }
-    static void type(const QString& text) { QTest::keyClicks(focused(), text); }
+    // One character at a time: the first one typed into the grid opens its editor, which
+    // then has the focus for the rest.
+    static void type(const QString& text)
+    {
+        for (const QChar ch : text)
+            QTest::keyClicks(focused(), QString(ch));
+    }
 
     // A command as the user runs it: its toolbar button.
     void click(QAction* command)
@@ -120,6 +134,32 @@ public:
         QWidget* button = form->ToolBar1->widgetForAction(command);
         QVERIFY2(button != nullptr && button->isVisible(), qPrintable(command->iconText()));
         QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Focusing the search box selects its whole text a moment later, so typing replaces it.
+    void focusSearchBox()
+    {
+        QLineEdit* box = form->txtName;
+        focus(box);
+        QVERIFY(QTest::qWaitFor([box] { return box->selectedText() == box->text(); }, 5000));
+    }
+    // Tab from the search box: the grid is next in the focus order.
+    void tabIntoGrid()
+    {
+        QCOMPARE(focused(), form->txtName);
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), form->grdName);
+    }
+    void clickRow(int row)
+    {
+        TEntryGrid* grid = form->grdName;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, cell.center().y()));
+    }
+    void clickTab(int index)
+    {
+        QTabBar* tabs = form->TabCtrl;
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
     }
 
     QLineEdit* cellEditor() const { return form->grdName->findChild<QLineEdit*>(); }
@@ -130,6 +170,12 @@ public:
                 return form->grdName->IsEditingCell() && cellEditor() != nullptr && cellEditor()->hasFocus();
             },
             5000);
+    }
+
+    // Enter in the editor commits and closes it once the event loop runs again.
+    bool waitForCellEditorClosed() const
+    {
+        return QTest::qWaitFor([this] { return !form->grdName->IsEditingCell(); }, 5000);
     }
 
     // The grid and the memo show the dataset's current entry.

@@ -1,0 +1,385 @@
+// Adding, renaming, editing and deleting entries from the keyboard and the toolbar of the
+// real main window, checked against what the library file really holds afterwards.
+
+#include "EntrySample.h"
+
+#include <QClipboard>
+
+using namespace EntrySample;
+
+class TestEntryEditing final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_fx = std::make_unique<EntryFixture>(); }
+    void cleanup() { m_fx.reset(); }
+
+    void addWithSearchTextStoresItAtOnceAsTyped_data();
+    void addWithSearchTextStoresItAtOnceAsTyped();
+    void untouchedBlankEntryIsDiscardedByAMove_data();
+    void untouchedBlankEntryIsDiscardedByAMove();
+    void blankEntryIsStoredOnceNamed();
+    void escDiscardsTheCellThenTheEntry();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void memoTextIsStoredByEveryMoveAndAtExit_data();
+    void memoTextIsStoredByEveryMoveAndAtExit();
+    void enterInTheGridPastesOnlyWithNoCellEdited_data();
+    void enterInTheGridPastesOnlyWithNoCellEdited();
+    void tabInTheGridGoesToTheMemo_data();
+    void tabInTheGridGoesToTheMemo();
+    void withNoTableOpenEntryInputDoesNothing_data();
+    void withNoTableOpenEntryInputDoesNothing();
+
+private:
+    std::unique_ptr<EntryFixture> m_fx;
+};
+
+void TestEntryEditing::addWithSearchTextStoresItAtOnceAsTyped_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("spaces around") << QStringLiteral("  lead ");
+    QTest::newRow("quotes and wildcards") << QStringLiteral("O'Brien \"%_\"");
+    QTest::newRow("prefix of another") << QStringLiteral("ban");
+}
+
+void TestEntryEditing::addWithSearchTextStoresItAtOnceAsTyped()
+{
+    QFETCH(QString, name);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->type(name);
+    m_fx->click(form.actAdd);
+
+    QCOMPARE(m_fx->storedValue(kTable, name), QString());
+    QCOMPARE(m_fx->storedNames(kTable).size(), kNames.size() + 1);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->Name(), name);
+    QCOMPARE(m_fx->shownName(), name);
+    QCOMPARE(form.memValue->toPlainText(), QString());
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(m_fx->focused(), form.txtName);
+    QCOMPARE(form.txtName->text(), name);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::untouchedBlankEntryIsDiscardedByAMove_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("next command") << QStringLiteral("next") << QStringLiteral("band");
+    QTest::newRow("up in search box") << QStringLiteral("up") << QStringLiteral("banana");
+    QTest::newRow("typing a search") << QStringLiteral("search") << QStringLiteral("cherry");
+    QTest::newRow("leaving the grid") << QStringLiteral("leave grid") << QStringLiteral("band");
+}
+
+void TestEntryEditing::untouchedBlankEntryIsDiscardedByAMove()
+{
+    QFETCH(QString, move);
+    QFETCH(QString, after);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->click(form.actAdd);
+
+    // A blank row in front of the entry that was current.
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    QCOMPARE(form.tbl->CurrentRow(), kBand);
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(form.grdName->currentIndex().row(), kBand);
+    QCOMPARE(m_fx->shownName(), QString());
+    QCOMPARE(form.grdName->model()->index(kBand + 1, 0).data().toString(), QStringLiteral("band"));
+    QCOMPARE(form.grdName->model()->headerData(kBand, Qt::Vertical).toString(), QStringLiteral("*"));
+    QCOMPARE(form.memValue->toPlainText(), QString());
+    QCOMPARE(m_fx->focused(), form.txtName);
+
+    if (move == QLatin1String("next")) {
+        m_fx->click(form.actNext);
+    } else if (move == QLatin1String("up")) {
+        m_fx->press(Qt::Key_Up);
+    } else if (move == QLatin1String("search")) {
+        m_fx->type(QStringLiteral("ch"));
+    } else {
+        m_fx->tabIntoGrid();
+        QCOMPARE(form.tbl->State(), DatasetState::Insert);
+        m_fx->press(Qt::Key_Tab);
+        QCOMPARE(m_fx->focused(), form.memValue);
+    }
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->RecordCount(), kNames.size());
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(form.tbl->Name(), after);
+    QCOMPARE(m_fx->shownName(), after);
+    QCOMPARE(form.memValue->toPlainText(), textOf(after));
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::blankEntryIsStoredOnceNamed()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->click(form.actAdd);
+    m_fx->tabIntoGrid();
+    // Typing a character opens the cell's editor with it.
+    m_fx->type(QStringLiteral("kiwi"));
+    QVERIFY(m_fx->waitForCellEditor());
+    QCOMPARE(m_fx->cellEditor()->text(), QStringLiteral("kiwi"));
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    m_fx->press(Qt::Key_Tab);
+    QCOMPARE(m_fx->focused(), form.memValue);
+    m_fx->type(QStringLiteral("fruit"));
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("kiwi")), QStringLiteral("<missing>"));
+
+    m_fx->click(form.actFirst);
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("kiwi")), QStringLiteral("fruit"));
+    QCOMPARE(form.tbl->Name(), kNames.first());
+    QCOMPARE(form.tbl->RecordCount(), kNames.size() + 1);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::escDiscardsTheCellThenTheEntry()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->focus(form.memValue);
+    m_fx->press(Qt::Key_End, Qt::ControlModifier);
+    m_fx->type(QStringLiteral(" more"));
+    QCOMPARE(form.tbl->State(), DatasetState::Edit);
+    m_fx->press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(m_fx->focused(), form.grdName);
+
+    m_fx->press(Qt::Key_F2);
+    QVERIFY(m_fx->waitForCellEditor());
+    QLineEdit* editor = m_fx->cellEditor();
+    QVERIFY(QTest::qWaitFor([editor] { return !editor->hasSelectedText(); }, 5000));
+    m_fx->type(QStringLiteral("zz"));
+    QCOMPARE(editor->text(), QStringLiteral("bandzz"));
+
+    m_fx->press(Qt::Key_Escape);
+    QVERIFY(!form.grdName->IsEditingCell());
+    QCOMPARE(m_fx->shownName(), QStringLiteral("band"));
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
+    QCOMPARE(form.tbl->State(), DatasetState::Edit);
+    QCOMPARE(form.memValue->toPlainText(), textOf(QStringLiteral("band")) + QStringLiteral(" more"));
+
+    m_fx->press(Qt::Key_Escape);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.memValue->toPlainText(), textOf(QStringLiteral("band")));
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), textOf(QStringLiteral("band")));
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::deleteAsksFirst_data()
+{
+    QTest::addColumn<bool>("inGrid");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("question");
+    const QString command = QStringLiteral("Are you sure to delete the current record?");
+    const QString grid = QStringLiteral("Delete record?");
+    QTest::newRow("command, OK") << false << true << command;
+    QTest::newRow("command, Cancel") << false << false << command;
+    QTest::newRow("Ctrl+Delete, OK") << true << true << grid;
+    QTest::newRow("Ctrl+Delete, Cancel") << true << false << grid;
+}
+
+void TestEntryEditing::deleteAsksFirst()
+{
+    QFETCH(bool, inGrid);
+    QFETCH(bool, ok);
+    QFETCH(QString, question);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->confirmAnswer = ok;
+    if (inGrid) {
+        m_fx->tabIntoGrid();
+        m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
+    } else {
+        m_fx->click(form.actDelete);
+    }
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(m_fx->boxes[0].kind, BoxKind::Confirm);
+    QCOMPARE(m_fx->boxes[0].caption, QStringLiteral("Confirm"));
+    QCOMPARE(m_fx->boxes[0].text, question);
+
+    QStringList expected = kNames;
+    if (ok)
+        expected.removeAt(kBand);
+    QCOMPARE(m_fx->storedNames(kTable), expected);
+    QCOMPARE(form.grdName->model()->rowCount(), expected.size());
+    // The entry that followed the deleted one takes its place.
+    const QString current = ok ? QStringLiteral("Bandana") : QStringLiteral("band");
+    QCOMPARE(form.tbl->Name(), current);
+    QCOMPARE(m_fx->shownName(), current);
+    QCOMPARE(form.memValue->toPlainText(), textOf(current));
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+}
+
+void TestEntryEditing::memoTextIsStoredByEveryMoveAndAtExit_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::newRow("typing a search") << QStringLiteral("search");
+    QTest::newRow("up in search box") << QStringLiteral("up");
+    QTest::newRow("next command") << QStringLiteral("next");
+    QTest::newRow("down in grid") << QStringLiteral("grid down");
+    QTest::newRow("click in grid") << QStringLiteral("grid click");
+    QTest::newRow("table switch") << QStringLiteral("tab");
+    QTest::newRow("exit") << QStringLiteral("exit");
+}
+
+void TestEntryEditing::memoTextIsStoredByEveryMoveAndAtExit()
+{
+    QFETCH(QString, move);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->focus(form.memValue);
+    m_fx->press(Qt::Key_A, Qt::ControlModifier);
+    m_fx->type(QStringLiteral("first"));
+    m_fx->press(Qt::Key_Return);
+    m_fx->type(QStringLiteral("second"));
+    const QString typed = QStringLiteral("first\nsecond");
+    QCOMPARE(form.memValue->toPlainText(), typed);
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), textOf(QStringLiteral("band")));
+
+    if (move == QLatin1String("search")) {
+        m_fx->focusSearchBox();
+        m_fx->type(QStringLiteral("ch"));
+        QCOMPARE(form.tbl->Name(), QStringLiteral("cherry"));
+    } else if (move == QLatin1String("up")) {
+        m_fx->focusSearchBox();
+        m_fx->press(Qt::Key_Up);
+        QCOMPARE(form.tbl->Name(), QStringLiteral("banana"));
+    } else if (move == QLatin1String("next")) {
+        m_fx->click(form.actNext);
+        QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
+    } else if (move == QLatin1String("grid down")) {
+        m_fx->focus(form.grdName);
+        m_fx->press(Qt::Key_Down);
+        QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
+    } else if (move == QLatin1String("grid click")) {
+        m_fx->clickRow(0);
+        QCOMPARE(form.tbl->Name(), QStringLiteral("apple"));
+    } else if (move == QLatin1String("tab")) {
+        m_fx->clickTab(1);
+        QCOMPARE(form.tbl->TableName(), kOther);
+    } else {
+        form.FormDestroy();
+    }
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), typed);
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::enterInTheGridPastesOnlyWithNoCellEdited_data()
+{
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("Enter") << false;
+    QTest::newRow("double click") << true;
+}
+
+void TestEntryEditing::enterInTheGridPastesOnlyWithNoCellEdited()
+{
+    QFETCH(bool, doubleClick);
+    TfrmMain& form = startOnBand(*m_fx);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    m_fx->tabIntoGrid();
+
+    // Enter with the editor open only ends the edit.
+    m_fx->press(Qt::Key_F2);
+    QVERIFY(m_fx->waitForCellEditor());
+    QLineEdit* editor = m_fx->cellEditor();
+    QVERIFY(QTest::qWaitFor([editor] { return !editor->hasSelectedText(); }, 5000));
+    m_fx->type(QStringLiteral("s"));
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    QCOMPARE(form.tbl->State(), DatasetState::Edit);
+    QCOMPARE(m_fx->shownName(), QStringLiteral("bands"));
+    QCOMPARE(m_fx->desktop.pasteKeySends(), 0);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+    if (doubleClick) {
+        const QRect cell = form.grdName->visualRect(form.grdName->model()->index(kBand, 0));
+        QTest::mouseDClick(form.grdName->viewport(), Qt::LeftButton, {}, QPoint(20, cell.center().y()));
+    } else {
+        m_fx->press(Qt::Key_Return);
+    }
+    QCOMPARE(QGuiApplication::clipboard()->text(), textOf(QStringLiteral("band")));
+    QCOMPARE(m_fx->desktop.pasteKeySends(), 1);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::tabInTheGridGoesToTheMemo_data()
+{
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<bool>("editing");
+    QTest::newRow("Tab") << false << false;
+    QTest::newRow("Shift+Tab") << true << false;
+    QTest::newRow("Tab in the editor") << false << true;
+    QTest::newRow("Shift+Tab in the editor") << true << true;
+}
+
+void TestEntryEditing::tabInTheGridGoesToTheMemo()
+{
+    QFETCH(bool, backwards);
+    QFETCH(bool, editing);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->tabIntoGrid();
+    if (editing) {
+        m_fx->press(Qt::Key_F2);
+        QVERIFY(m_fx->waitForCellEditor());
+        QLineEdit* editor = m_fx->cellEditor();
+        QVERIFY(QTest::qWaitFor([editor] { return !editor->hasSelectedText(); }, 5000));
+        m_fx->type(QStringLiteral("s"));
+    }
+    if (backwards)
+        m_fx->press(Qt::Key_Backtab, Qt::ShiftModifier);
+    else
+        m_fx->press(Qt::Key_Tab);
+    QCOMPARE(m_fx->focused(), form.memValue);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    // Still on the same entry; a name typed in the editor is kept as a pending change.
+    const QString name = editing ? QStringLiteral("bands") : QStringLiteral("band");
+    QCOMPARE(form.tbl->CurrentRow(), kBand);
+    QCOMPARE(form.tbl->Name(), name);
+    QCOMPARE(m_fx->shownName(), name);
+    QCOMPARE(form.tbl->State(), editing ? DatasetState::Edit : DatasetState::Browse);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::withNoTableOpenEntryInputDoesNothing_data()
+{
+    QTest::addColumn<bool>("libraryExists");
+    QTest::newRow("library without tables") << true;
+    QTest::newRow("no library file") << false;
+}
+
+void TestEntryEditing::withNoTableOpenEntryInputDoesNothing()
+{
+    QFETCH(bool, libraryExists);
+    if (libraryExists) {
+        m_fx->addTable(kTable);
+        m_fx->dropTable(kTable);
+    }
+    TfrmMain& form = m_fx->start();
+    QVERIFY(!form.tbl->Active());
+    // A missing file was reported at start-up; from here on nothing more is.
+    QCOMPARE(m_fx->boxes.isEmpty(), libraryExists);
+    m_fx->boxes.clear();
+
+    m_fx->type(QStringLiteral("abc"));
+    m_fx->press(Qt::Key_Up);
+    m_fx->press(Qt::Key_Down);
+    m_fx->press(Qt::Key_E, Qt::ControlModifier);
+    for (QAction* command : {form.actAdd, form.actDelete, form.actEdit, form.actFirst, form.actPrevious,
+             form.actNext, form.actLast})
+        m_fx->click(command);
+    m_fx->tabIntoGrid();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_PageDown,
+             Qt::Key_Insert, Qt::Key_F2, Qt::Key_X, Qt::Key_Escape})
+        m_fx->press(key);
+    m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(m_fx->focused(), form.grdName);
+    QVERIFY(!form.grdName->IsEditingCell());
+
+    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxTexts().join(QLatin1Char('|'))));
+    QVERIFY(!form.tbl->Active());
+    QCOMPARE(form.grdName->model()->rowCount(), 0);
+    QCOMPARE(form.txtName->text(), QStringLiteral("abc"));
+}
+
+PW_ENTRY_TEST_MAIN(TestEntryEditing)
+#include "tst_entry_editing.moc"

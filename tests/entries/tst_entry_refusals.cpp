@@ -1,0 +1,149 @@
+// Stores the engine refuses and deletions with nothing to delete: the error box shows the
+// engine's words once, nothing reaches the file, and the move that asked for the store
+// does not happen.
+
+#include "EntrySample.h"
+
+using namespace EntrySample;
+
+class TestEntryRefusals final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_fx = std::make_unique<EntryFixture>(); }
+    void cleanup() { m_fx.reset(); }
+
+    void addWithATakenNameShowsTheEngineErrorAndAddsNothing_data();
+    void addWithATakenNameShowsTheEngineErrorAndAddsNothing();
+    void untouchedBlankEntryIsRefusedOnATableSwitch();
+    void renameToATakenNameIsRefusedAndStaysInEditing();
+    void deleteOnAnEmptyTable();
+
+private:
+    std::unique_ptr<EntryFixture> m_fx;
+};
+
+void TestEntryRefusals::addWithATakenNameShowsTheEngineErrorAndAddsNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("same case") << QStringLiteral("banana");
+    QTest::newRow("other case") << QStringLiteral("BANANA");
+}
+
+void TestEntryRefusals::addWithATakenNameShowsTheEngineErrorAndAddsNothing()
+{
+    QFETCH(QString, name);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->type(name);
+    m_fx->click(form.actAdd);
+
+    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Error});
+    QVERIFY(!m_fx->boxes[0].text.isEmpty());
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->RecordCount(), kNames.size());
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(form.tbl->Name(), QStringLiteral("banana"));
+
+    // Nothing was left pending to be refused again on the next move.
+    m_fx->click(form.actNext);
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
+}
+
+void TestEntryRefusals::untouchedBlankEntryIsRefusedOnATableSwitch()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->click(form.actAdd);
+    m_fx->clickTab(1);
+
+    // Closing a table stores even an untouched new entry, and the engine wants a name.
+    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Error});
+    QCOMPARE(form.tbl->TableName(), kTable);
+    QCOMPARE(CurTable, kTable);
+    QCOMPARE(form.TabCtrl->currentIndex(), 0);
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+
+    // Esc in the grid gives the blank entry up; then the switch goes through.
+    m_fx->tabIntoGrid();
+    m_fx->press(Qt::Key_Escape);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
+    m_fx->clickTab(1);
+    QCOMPARE(form.tbl->TableName(), kOther);
+    QCOMPARE(m_fx->shownName(), QStringLiteral("loop"));
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+}
+
+void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    // Ctrl+E from the search box: the focus stays, the editor opens once the grid has it.
+    m_fx->press(Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(m_fx->focused(), form.txtName);
+    QVERIFY(!form.grdName->IsEditingCell());
+    m_fx->tabIntoGrid();
+    QVERIFY(m_fx->waitForCellEditor());
+    QLineEdit* editor = m_fx->cellEditor();
+    QVERIFY(QTest::qWaitFor([editor] { return !editor->hasSelectedText(); }, 5000));
+    QCOMPARE(editor->text(), QStringLiteral("band"));
+    QCOMPARE(editor->cursorPosition(), 4);
+
+    editor->selectAll();
+    m_fx->type(QStringLiteral("CHERRY"));
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    QCOMPARE(form.tbl->State(), DatasetState::Edit);
+    QCOMPARE(m_fx->shownName(), QStringLiteral("CHERRY"));
+
+    // Every kind of move stores first, is refused, and does not happen.
+    const auto refused = [&](const char* how, qsizetype boxes) {
+        QVERIFY2(m_fx->boxes.size() == boxes, how);
+        QVERIFY2(m_fx->boxes.last().kind == BoxKind::Error, how);
+        QVERIFY2(form.tbl->State() == DatasetState::Edit, how);
+        QVERIFY2(form.tbl->CurrentRow() == kBand, how);
+        QVERIFY2(form.tbl->Name() == QStringLiteral("CHERRY"), how);
+        QVERIFY2(QTest::qWaitFor([&] { return form.grdName->currentIndex().row() == kBand; }, 5000), how);
+        QVERIFY2(m_fx->shownName() == QStringLiteral("CHERRY"), how);
+        QVERIFY2(m_fx->storedNames(kTable) == kNames, how);
+    };
+    m_fx->press(Qt::Key_Down);
+    refused("down in grid", 1);
+    m_fx->click(form.actLast);
+    refused("last command", 2);
+    m_fx->clickRow(0);
+    refused("click on another row", 3);
+
+    // Esc with no editor open gives up the rename; moving works again.
+    m_fx->focus(form.grdName);
+    m_fx->press(Qt::Key_Escape);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(m_fx->shownName(), QStringLiteral("band"));
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
+    QCOMPARE(m_fx->boxes.size(), 3);
+}
+
+void TestEntryRefusals::deleteOnAnEmptyTable()
+{
+    m_fx->addTable(kTable);
+    TfrmMain& form = m_fx->start();
+    // The grid has nothing to delete and does not ask.
+    m_fx->tabIntoGrid();
+    m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
+    QVERIFY(m_fx->boxes.isEmpty());
+
+    // The command asks first; the data layer then reports that there is nothing to delete.
+    m_fx->click(form.actDelete);
+    QCOMPARE(m_fx->boxKinds(), (QList<BoxKind> {BoxKind::Confirm, BoxKind::Error}));
+    QCOMPARE(m_fx->boxes[1].text, QStringLiteral("Cannot perform this operation on an empty dataset."));
+    QVERIFY(form.tbl->Active());
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->RecordCount(), 0);
+    QCOMPARE(form.grdName->model()->rowCount(), 0);
+}
+
+PW_ENTRY_TEST_MAIN(TestEntryRefusals)
+#include "tst_entry_refusals.moc"
