@@ -57,7 +57,13 @@ void TfrmMain::BringToFront()
     if (front == nullptr || !front->isVisible())
         front = this;
     front->raise();
-    front->activateWindow();
+    // Qt holds back its own request until the window is mapped and sends it then, which can
+    // be after a quick paste has handed the focus to another program: the focus would come
+    // back here and the paste keys would wait in vain. Only a window already on the screen
+    // is asked for that way.
+    const QWindow* handle = front->windowHandle();
+    if (handle != nullptr && handle->isExposed())
+        front->activateWindow();
     // Qt's own request carries the time of the last input Qt saw itself, and the hotkey
     // press never reaches Qt as input; window managers with focus-stealing prevention
     // (openbox) then refuse it. The platform asks as a pager would, which they honour.

@@ -132,11 +132,12 @@ bool X11Focus::activateWindow(quint32 target, int timeoutMs)
             "set input focus");
     }
     bool childFocusSent = target == client;
+    xcb_window_t focus = XCB_WINDOW_NONE;
     const bool ok = WaitUntil(
         [&] {
             if (!m_x11.exists(target))
                 return WaitStep::GiveUp;
-            const xcb_window_t focus = rawFocus();
+            focus = rawFocus();
             if (focus == target)
                 return WaitStep::Done;
             if (!isInside(focus, client))
@@ -153,7 +154,8 @@ bool X11Focus::activateWindow(quint32 target, int timeoutMs)
         },
         timeoutMs);
     if (!ok)
-        qCInfo(lcPlatform) << "window" << Qt::hex << target << "did not take the focus";
+        qCInfo(lcPlatform) << "window" << Qt::hex << target << "did not take the focus; it stayed in"
+                           << focus;
     return ok;
 }
 

@@ -215,8 +215,12 @@ bool AppHarness::waitForBoxAndDismiss(const QString& text, int timeoutMs)
             qWarning() << "unexpected box:" << boxes.at(m_boxesDismissed);
             return false;
         }
-        // The box is modal and takes the focus once mapped; press Enter only in it.
+        // The box is modal and normally takes the focus once mapped; press Enter only in it.
+        // A window manager that keeps the focus elsewhere (a busy start, no user input yet)
+        // is asked to activate the box, as a user's click would.
         const QString pidText = QString::number(m_process.processId());
+        QElapsedTimer sinceAsked;
+        sinceAsked.start();
         while (timer.elapsed() < timeoutMs) {
             const QString active = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
             const QString activePid
@@ -225,6 +229,17 @@ bool AppHarness::waitForBoxAndDismiss(const QString& text, int timeoutMs)
                 run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
                 ++m_boxesDismissed;
                 return true;
+            }
+            if (sinceAsked.elapsed() > 1000) {
+                const QStringList own = run(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                        pidText})
+                                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+                for (const QString& window : own) {
+                    if (window != m_window)
+                        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
+                }
+                sinceAsked.restart();
             }
             QTest::qWait(50);
         }
