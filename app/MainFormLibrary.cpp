@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/Application.h"
+#include "app/Images.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
@@ -22,6 +23,18 @@ Q_LOGGING_CATEGORY(lcLibrary, "pastewise.library")
 
 const QString kLibraryFileName = QStringLiteral("pastewise.mdb");
 const QString kNameExists = QStringLiteral("Table name already exists, please choose another name!");
+
+// Every tab carries the same table picture.
+int TabCtrlGetImageIndex(int /*tabIndex*/)
+{
+    return 20;
+}
+
+void addTableTab(QTabBar& tabs, const QString& caption)
+{
+    const int index = tabs.addTab(caption);
+    tabs.setTabIcon(index, CommandImage(TabCtrlGetImageIndex(index)));
+}
 
 // A tab shows '&' as a mnemonic marker unless it is doubled.
 QString tabCaption(const QString& tableName)
@@ -60,21 +73,21 @@ void TfrmMain::ADOConBeforeConnect()
 
 void TfrmMain::OpenLibraryAtStartup()
 {
-    if (!ADOCon->Connected())                                         // 10
+    if (!ADOCon->Connected()) // 10
         ADOCon->Open();
 
-    if (TableList == nullptr)                                          // 11
+    if (TableList == nullptr) // 11
         TableList = new TTableList;
     TableList->Assign(ADOCon->TableNames());
     {
         const QScopedValueRollback guard(m_selectingTab, true);
         for (const QString& name : TableList->Names())
-            TabCtrl->addTab(tabCaption(name));
+            addTableTab(*TabCtrl, tabCaption(name));
     }
 
     const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
 
-    if (TableList->IsEmpty())                                          // 13
+    if (TableList->IsEmpty()) // 13
         return;
     if (!stored.isEmpty() && TableList->Contains(stored))
         OpenTable(stored);
@@ -153,7 +166,7 @@ void TfrmMain::NewTable(const QString& TableName)
     TableList->Append(TableName);
     {
         const QScopedValueRollback guard(m_selectingTab, true);
-        TabCtrl->addTab(tabCaption(TableName));
+        addTableTab(*TabCtrl, tabCaption(TableName));
     }
     SelectTableTab(TabCtrl->count() - 1);
     try {

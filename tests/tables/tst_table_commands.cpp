@@ -1,5 +1,6 @@
 // Table commands and tab switching on the real main window, against a real library file.
 
+#include "app/Images.h"
 #include "app/MainForm.h"
 #include "common/Declare.h"
 #include "common/Errors.h"
@@ -174,23 +175,28 @@ std::unique_ptr<TfrmMain> TestTableCommands::makeForm()
 void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
 {
     auto form = makeForm();
-    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code")}));
+    QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
     {
         InputAnswers answers({QStringLiteral("Links")});
         form->actNewTableExecute();
-        QCOMPARE(answers.captions, QStringList{QStringLiteral("New Table")});
-        QCOMPARE(answers.prompts, QStringList{QStringLiteral("Table Name:")});
-        QCOMPARE(answers.initialTexts, QStringList{QString()});
+        QCOMPARE(answers.captions, QStringList {QStringLiteral("New Table")});
+        QCOMPARE(answers.prompts, QStringList {QStringLiteral("Table Name:")});
+        QCOMPARE(answers.initialTexts, QStringList {QString()});
     }
-    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Links")}));
+    QCOMPARE(tabTexts(*form),
+        (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Links")}));
     QCOMPARE(TableList->Names(), tabTexts(*form));
+    // The listed tables and the new one all carry the table picture.
+    const QImage picture = CommandImage(20).pixmap(16, 16).toImage();
+    for (int i = 0; i < form->TabCtrl->count(); ++i)
+        QCOMPARE(form->TabCtrl->tabIcon(i).pixmap(16, 16).toImage(), picture);
     QCOMPARE(form->TabCtrl->currentIndex(), 2);
     QCOMPARE(CurTable, QStringLiteral("Links"));
     QVERIFY(form->tbl->Active());
     QCOMPARE(form->tbl->RecordCount(), 0);
 
     // Cancel and an empty answer change nothing.
-    for (const QStringList& answers : {QStringList{}, QStringList{QString()}}) {
+    for (const QStringList& answers : {QStringList {}, QStringList {QString()}}) {
         InputAnswers input(answers);
         form->actNewTableExecute();
         QCOMPARE(form->TabCtrl->count(), 3);
@@ -205,7 +211,7 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
         // "mail" is taken in another case: the notice, then the box opens empty again.
         InputAnswers answers({QStringLiteral("mail"), QStringLiteral("Notes")});
         form->actNewTableExecute();
-        QCOMPARE(answers.initialTexts, (QStringList{QString(), QString()}));
+        QCOMPARE(answers.initialTexts, (QStringList {QString(), QString()}));
     }
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].kind, BoxKind::Notice);
@@ -218,7 +224,8 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
         // Renaming to its own name, even in another case, is refused too; then Cancel.
         InputAnswers answers({QStringLiteral("NOTES")});
         form->actRenameTableExecute();
-        QCOMPARE(answers.captions, (QStringList{QStringLiteral("Rename Table"), QStringLiteral("Rename Table")}));
+        QCOMPARE(
+            answers.captions, (QStringList {QStringLiteral("Rename Table"), QStringLiteral("Rename Table")}));
         QCOMPARE(answers.prompts.value(0), QStringLiteral("New Table Name:"));
         QCOMPARE(answers.initialTexts.value(0), QString());
     }
@@ -230,9 +237,9 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
 void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
 {
     auto form = makeForm();
-    const QStringList names = {QStringLiteral("My \"quoted\" table"), QStringLiteral("x; DROP TABLE Mail; --"),
-                               QStringLiteral("select"), QStringLiteral("Tom & Jerry"),
-                               QStringLiteral("Zürich ✓")};
+    const QStringList names
+        = {QStringLiteral("My \"quoted\" table"), QStringLiteral("x; DROP TABLE Mail; --"),
+            QStringLiteral("select"), QStringLiteral("Tom & Jerry"), QStringLiteral("Zürich ✓")};
     for (const QString& name : names) {
         InputAnswers answers({name});
         form->actNewTableExecute();
@@ -240,7 +247,7 @@ void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
         QCOMPARE(form->tbl->TableName(), name);
     }
     QCOMPARE(tabTexts(*form).mid(2), names);
-    QCOMPARE(rows(QStringLiteral("Mail")), (QStringList{QStringLiteral("bye"), QStringLiteral("hello")}));
+    QCOMPARE(rows(QStringLiteral("Mail")), (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
 
     // A name the engine itself refuses shows its error and changes nothing.
     {
@@ -254,7 +261,7 @@ void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
     // Deleting one of them drops exactly that table.
     form->actDeleteTableExecute();
     QCOMPARE(m_boxes.last().text, QStringLiteral("Are you sure to delete Zürich ✓?"));
-    QCOMPARE(rows(names.last()), QStringList{QStringLiteral("<no table>")});
+    QCOMPARE(rows(names.last()), QStringList {QStringLiteral("<no table>")});
     QCOMPARE(rows(QStringLiteral("Mail")).size(), 2);
 }
 
@@ -274,11 +281,11 @@ void TestTableCommands::deleteAsksFirstAndOpensTheFirstRemainingTable()
 
     m_confirmAnswer = true;
     form->actDeleteTableExecute();
-    QCOMPARE(tabTexts(*form), QStringList{QStringLiteral("Mail")});
-    QCOMPARE(TableList->Names(), QStringList{QStringLiteral("Mail")});
+    QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Mail")});
+    QCOMPARE(TableList->Names(), QStringList {QStringLiteral("Mail")});
     QCOMPARE(CurTable, QStringLiteral("Mail"));
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
-    QCOMPARE(rows(QStringLiteral("Code")), QStringList{QStringLiteral("<no table>")});
+    QCOMPARE(rows(QStringLiteral("Code")), QStringList {QStringLiteral("<no table>")});
 }
 
 void TestTableCommands::deletingTheLastTableLeavesNothingOpen()
@@ -303,12 +310,12 @@ void TestTableCommands::renameKeepsRowsAndEverythingInStep()
         InputAnswers answers({QStringLiteral("Letters")});
         form->actRenameTableExecute();
     }
-    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Letters"), QStringLiteral("Code")}));
+    QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Letters"), QStringLiteral("Code")}));
     QCOMPARE(TableList->Names(), tabTexts(*form));
     QCOMPARE(CurTable, QStringLiteral("Letters"));
     QCOMPARE(form->TabCtrl->currentIndex(), 0);
     QCOMPARE(form->tbl->RecordCount(), 2);
-    QCOMPARE(rows(QStringLiteral("Letters")), (QStringList{QStringLiteral("bye"), QStringLiteral("hello")}));
+    QCOMPARE(rows(QStringLiteral("Letters")), (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
 
     // The old name is free again, the new one is taken.
     {
@@ -327,7 +334,7 @@ void TestTableCommands::refusedRenameLeavesEverythingAsItWas()
         InputAnswers answers({QStringLiteral("sqlite_x")});
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actRenameTableExecute());
     }
-    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code")}));
+    QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
     QCOMPARE(TableList->Names(), tabTexts(*form));
     QCOMPARE(CurTable, QStringLiteral("Mail"));
     QVERIFY(form->tbl->Active());
@@ -381,7 +388,7 @@ void TestTableCommands::tableCommandsDoNothingWithoutAnOpenTable()
         InputAnswers answers({QStringLiteral("First")});
         form->actNewTableExecute();
     }
-    QCOMPARE(tabTexts(*form), QStringList{QStringLiteral("First")});
+    QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("First")});
     QCOMPARE(CurTable, QStringLiteral("First"));
 }
 
@@ -395,7 +402,8 @@ void TestTableCommands::startsAgainstTheSameFileAfterChanges()
         form->FormDestroy();
     }
     auto form = makeForm();
-    QCOMPARE(tabTexts(*form), (QStringList{QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
+    QCOMPARE(tabTexts(*form),
+        (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
     QCOMPARE(CurTable, QStringLiteral("Renamed"));
 }
 
