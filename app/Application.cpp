@@ -61,7 +61,7 @@ void TApplication::InstallTerminationSignals()
     m_signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
     connect(m_signalNotifier, &QSocketNotifier::activated, this, &TApplication::onTerminationSignal);
 
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = signalHandler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

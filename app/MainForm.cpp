@@ -89,18 +89,18 @@ void TfrmMain::CreateControls()
 
 void TfrmMain::FormCreate()
 {
-    ProductName = QStringLiteral("Pastewise");                        // 1
-    CreateSettingsRegistry();                                         // 2
-    LoadSettings();                                                   // 3
-    if (!RegisterHotKeyAtStartup())                                   // 4
+    ProductName = QStringLiteral("Pastewise"); // 1
+    CreateSettingsRegistry(); // 2
+    LoadSettings(); // 3
+    if (!RegisterHotKeyAtStartup()) // 4
         ShowNotice(QStringLiteral("Unable register hot key!"));
-    m_timerId = startTimer(500);                                      // 5
+    m_timerId = startTimer(500); // 5
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
-    LoadWindowPlacement(*this);                                          // 7
-    ApplyTopMost();                                                   // 8
-    if (actTrayIcon->isChecked())                                     // 9
+    LoadWindowPlacement(*this); // 7
+    ApplyTopMost(); // 8
+    if (actTrayIcon->isChecked()) // 9
         SetTrayIconShown(true);
-    OpenLibraryAtStartup();                                           // 10 to 13
+    OpenLibraryAtStartup(); // 10 to 13
 }
 
 void TfrmMain::FormDestroy()
@@ -117,17 +117,17 @@ void TfrmMain::FormDestroy()
             ReportException(std::current_exception());
         }
     };
-    step([this] { UnregisterActivationHotKey(); });                  // 1
-    step([this] {                                                     // 2
+    step([this] { UnregisterActivationHotKey(); }); // 1
+    step([this] { // 2
         if (m_timerId != 0)
             killTimer(m_timerId);
         m_timerId = 0;
     });
-    step([this] { SetTrayIconShown(false); });                       // 3
-    step([this] { SaveWindowPlacement(*this); });                         // 4
-    step([this] { SaveSettings(); });                                // 5
-    step([this] { CloseOpenTableAtExit(); });                        // 6
-    ReleaseSettingsRegistry();                                        // 7
+    step([this] { SetTrayIconShown(false); }); // 3
+    step([this] { SaveWindowPlacement(*this); }); // 4
+    step([this] { SaveSettings(); }); // 5
+    step([this] { CloseOpenTableAtExit(); }); // 6
+    ReleaseSettingsRegistry(); // 7
 }
 
 void TfrmMain::LoadSettings()

@@ -1,5 +1,5 @@
-#include "app/MainForm.h"
 #include "app/EntryGrid.h"
+#include "app/MainForm.h"
 
 #include "app/LayoutCalc.h"
 #include "common/Declare.h"

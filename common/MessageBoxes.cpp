@@ -16,13 +16,13 @@ BoxObserver& observer()
 }
 
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
-           QMessageBox::StandardButtons buttons, QWidget* parent)
+    QMessageBox::StandardButtons buttons, QWidget* parent)
 {
     qCInfo(lcBoxes).noquote() << "box:" << caption << "|" << text;
     if (observer()) {
         const BoxKind kind = icon == QMessageBox::Critical ? BoxKind::Error
-            : icon == QMessageBox::Question               ? BoxKind::Confirm
-                                                          : BoxKind::Notice;
+            : icon == QMessageBox::Question                ? BoxKind::Confirm
+                                                           : BoxKind::Notice;
         return observer()(kind, caption, text) ? QMessageBox::Ok : QMessageBox::Cancel;
     }
     QMessageBox box(icon, caption, text, buttons, parent);
@@ -45,11 +45,12 @@ void ShowNotice(const QString& text, QWidget* parent)
 void ShowErrorBox(const QString& message, QWidget* parent)
 {
     runBox(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), ErrorBoxText(message),
-           QMessageBox::Ok, parent);
+        QMessageBox::Ok, parent);
 }
 
 bool Confirm(const QString& text, QWidget* parent)
 {
     return runBox(QMessageBox::Question, QStringLiteral("Confirm"), text,
-                  QMessageBox::Ok | QMessageBox::Cancel, parent) == QMessageBox::Ok;
+               QMessageBox::Ok | QMessageBox::Cancel, parent)
+        == QMessageBox::Ok;
 }
