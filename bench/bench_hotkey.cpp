@@ -5,6 +5,7 @@
 //
 //   pw_bench_hotkey [rounds]      (DISPLAY must name a server with a window manager)
 
+#include "XBenchSupport.h"
 #include "app/ActivationHotKey.h"
 #include "app/MainForm.h"
 #include "common/Declare.h"
@@ -30,32 +31,11 @@
 namespace {
 constexpr quint16 kCtrlV = 0x4056;
 
-// QTest::qWaitFor sleeps in 10 ms steps, too coarse here: wake on every event instead, with
-// a 1 ms timer so a condition that changes without an event of ours is still seen soon.
-bool waitUntil(const std::function<bool()>& ready, int timeoutMs)
-{
-    QTimer tick;
-    tick.start(1);
-    QElapsedTimer timer;
-    timer.start();
-    while (!ready()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 bool exposed(QWidget& widget)
 {
     return waitUntil([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }, 5000);
 }
 
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,17 +45,7 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules(QStringLiteral("pastewise.*=false"));
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 40;
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    const QString library = dir.path() + QStringLiteral("/pastewise.mdb");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
-        db.setDatabaseName(library);
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral(
-            "CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench"));
+    const QString library = preparePrivateLibrary(dir.path(), {});
     SetBoxObserver([](BoxKind, const QString&, const QString& text) {
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
         return true;

@@ -7,6 +7,7 @@
 //
 //   pw_bench_paste [rounds]      (DISPLAY must name a server with a window manager; needs wish)
 
+#include "XBenchSupport.h"
 #include "app/MainForm.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
@@ -31,27 +32,6 @@
 
 namespace {
 const QString kEntryText = QStringLiteral("Hello there, this is the text of the entry.");
-
-// Wakes on every event, with a 1 ms timer so a change without an event of ours is seen soon.
-bool waitUntil(const std::function<bool()>& ready, int timeoutMs)
-{
-    QTimer tick;
-    tick.start(1);
-    QElapsedTimer timer;
-    timer.start();
-    while (!ready()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
-}
 
 // The Tk text field of the end-to-end tests, asked over a pipe what it holds.
 class Target {
@@ -98,21 +78,7 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules(QStringLiteral("pastewise.*=false"));
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 40;
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    const QString library = dir.path() + QStringLiteral("/pastewise.mdb");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
-        db.setDatabaseName(library);
-        db.open();
-        QSqlQuery query(db);
-        query.exec(QStringLiteral(
-            "CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
-        query.prepare(QStringLiteral("INSERT INTO \"Mail\" VALUES ('greeting', ?)"));
-        query.addBindValue(kEntryText);
-        query.exec();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench"));
+    const QString library = preparePrivateLibrary(dir.path(), {{QStringLiteral("greeting"), kEntryText}});
     SetBoxObserver([](BoxKind, const QString&, const QString& text) {
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
         return true;
