@@ -21,8 +21,8 @@ TTableList* TableList = nullptr;
 namespace {
 Q_LOGGING_CATEGORY(lcLibrary, "pastewise.library")
 
-const QString kLibraryFileName = QStringLiteral("pastewise.mdb");
-const QString kNameExists = QStringLiteral("Table name already exists, please choose another name!");
+constexpr QLatin1String kLibraryFileName("pastewise.mdb");
+constexpr QLatin1String kNameExists("Table name already exists, please choose another name!");
 
 // Every tab carries the same table picture.
 int TabCtrlGetImageIndex(int /*tabIndex*/)
@@ -142,12 +142,12 @@ QString TfrmMain::AskTableName(const QString& caption, const QString& prompt)
     // Asks until the name is free; an empty answer or Cancel gives the empty string.
     for (;;) {
         bool ok = false;
-        const QString name = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
+        QString name = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
         if (!ok || name.isEmpty())
             return {};
         if (TableList == nullptr || !TableList->Contains(name))
             return name;
-        ShowNotice(kNameExists, this);
+        ShowNotice(QString(kNameExists), this);
     }
 }
 
