@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString ChangedElsewhere = QStringLiteral(
+constexpr QLatin1String ChangedElsewhere(
     "The entry was changed by another program since it was read; reopen the table to see the change");
 
 bool IsView(QSqlDatabase& db, const QString& tableName)
@@ -36,8 +36,8 @@ bool StoresUtf8(QSqlDatabase& db)
 
 } // namespace
 
-EntryStore::EntryStore(QSqlDatabase db, const QString& tableName)
-    : m_db(std::move(db))
+EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
+    : m_db(db)
     , m_table(QuoteIdentifier(tableName))
 {
     {
@@ -147,14 +147,14 @@ void EntryStore::RunChecked(QSqlQuery& query)
 {
     ExecOrThrow(query);
     if (query.numRowsAffected() < 1)
-        throw DatabaseError(ChangedElsewhere);
+        throw DatabaseError(QString(ChangedElsewhere));
 }
 
 void EntryStore::Update(
     NameSnapshot::RowKey key, const StoredEntry& original, const QVariant& name, const QVariant& value)
 {
     if (!original.found)
-        throw DatabaseError(ChangedElsewhere);
+        throw DatabaseError(QString(ChangedElsewhere));
     QSqlQuery query(m_db);
     PrepareOrThrow(query,
         QStringLiteral("UPDATE %1 SET \"name\" = ?, \"value\" = ? WHERE %2").arg(m_table, RowCondition()));
@@ -167,7 +167,7 @@ void EntryStore::Update(
 void EntryStore::Remove(NameSnapshot::RowKey key, const StoredEntry& original)
 {
     if (!original.found)
-        throw DatabaseError(ChangedElsewhere);
+        throw DatabaseError(QString(ChangedElsewhere));
     QSqlQuery query(m_db);
     PrepareOrThrow(query, QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, RowCondition()));
     BindRow(query, key, original);

@@ -21,7 +21,7 @@ struct StoredEntry {
 class EntryStore final {
 public:
     // Throws DatabaseError when the table does not exist or lacks `name` or `value`.
-    EntryStore(QSqlDatabase db, const QString& tableName);
+    EntryStore(const QSqlDatabase& db, const QString& tableName);
 
     // Rows are keyed by rowid; views and tables without one are keyed by name, and the
     // snapshot then carries a running number only to tell rows apart.

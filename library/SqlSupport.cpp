@@ -13,7 +13,7 @@ QString QuoteIdentifier(const QString& identifier)
 
 QString EngineMessage(const QSqlError& error)
 {
-    const QString engine = error.databaseText().trimmed();
+    QString engine = error.databaseText().trimmed();
     if (!engine.isEmpty())
         return engine;
     const QString text = error.text().trimmed();

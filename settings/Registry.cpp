@@ -21,7 +21,7 @@ namespace {
 
 // A settings file is a few hundred bytes; anything far larger is not one of ours and
 // is treated like any other unreadable content.
-constexpr qint64 MaxFileSize = 1024 * 1024;
+constexpr qint64 MaxFileSize = qint64(1024) * 1024;
 // A copy that holds the lock keeps it for one read-modify-replace. Waiting longer than
 // this means it is stopped, and giving up keeps shutdown from hanging behind it.
 constexpr int LockTimeoutMs = 5000;

@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     if (args.size() != 3 || args.at(1) != QLatin1String("create") || args.at(2).isEmpty())
         return Usage(err);
 
-    const QString path = args.at(2);
+    const QString& path = args.at(2);
     // Created exclusively: an existing library is never touched, not even truncated.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
