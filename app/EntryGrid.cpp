@@ -174,8 +174,8 @@ void TEntryGrid::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_Delete:
         if (event->modifiers() & Qt::ControlModifier) {
-            if (m_dataset->RecordCount() > 0 && Confirm(QStringLiteral("Delete record?"), this))
-                m_dataset->Delete();
+            if (m_dataset->RecordCount() > 0)
+                ConfirmAndDeleteCurrent(*m_dataset, QStringLiteral("Delete record?"), this);
             return;
         }
         break;
@@ -217,9 +217,12 @@ void TEntryGrid::focusInEvent(QFocusEvent* event)
 void TEntryGrid::focusOutEvent(QFocusEvent* event)
 {
     QTableView::focusOutEvent(event);
-    // Leaving the grid drops a new row nobody typed into; its own editor taking the
-    // focus is not leaving.
+    // Leaving the grid for another control drops a new row nobody typed into. Its own
+    // editor taking the focus is not leaving, and neither is a box, a menu or another
+    // program taking it for a while: the row is still there when the user comes back.
     if (state() == QAbstractItemView::EditingState || !Active())
+        return;
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
     QWidget* focus = QApplication::focusWidget();
     if (focus != nullptr && isAncestorOf(focus))
@@ -235,4 +238,14 @@ void TEntryGrid::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     QTableView::mouseDoubleClickEvent(event);
+}
+
+void ConfirmAndDeleteCurrent(TTableDataset& dataset, const QString& question, QWidget* parent)
+{
+    const bool newRow = dataset.State() == DatasetState::Insert;
+    if (!Confirm(question, parent))
+        return;
+    if (newRow && dataset.State() != DatasetState::Insert)
+        return;
+    dataset.Delete();
 }

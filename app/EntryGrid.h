@@ -9,6 +9,11 @@
 
 class TTableDataset;
 
+// Asks the question and, on OK, deletes the current entry (a new one never stored is
+// discarded instead). A new row that vanished while the box was open is not followed by
+// a deletion of whichever entry took its place.
+void ConfirmAndDeleteCurrent(TTableDataset& dataset, const QString& question, QWidget* parent);
+
 class TEntryGrid final : public QTableView {
     Q_OBJECT
 public:

@@ -145,8 +145,7 @@ void TfrmMain::actDeleteExecute()
 {
     if (!tbl->Active())
         return;
-    if (Confirm(QStringLiteral("Are you sure to delete the current record?"), this))
-        tbl->Delete();
+    ConfirmAndDeleteCurrent(*tbl, QStringLiteral("Are you sure to delete the current record?"), this);
 }
 
 void TfrmMain::actEditExecute()

@@ -17,15 +17,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QToolBar>
 #include <QUuid>
+#include <functional>
 
 #include <memory>
 #include <utility>
@@ -49,6 +52,8 @@ public:
         CurTable.clear();
         SetBoxObserver([this](BoxKind kind, const QString& caption, const QString& text) {
             boxes.push_back({kind, caption, text});
+            if (whileBoxOpen)
+                whileBoxOpen();
             return confirmAnswer;
         });
     }
@@ -233,6 +238,8 @@ public:
     std::unique_ptr<TfrmMain> form;
     QList<RecordedBox> boxes;
     bool confirmAnswer = true;
+    // Runs while a recorded box stands open, e.g. to deliver the focus change a real one makes.
+    std::function<void()> whileBoxOpen;
     QString library;
 
 private:

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void escDiscardsTheCellThenTheEntry();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
+    void deletingABlankEntryNeverDeletesAStoredOne_data();
+    void deletingABlankEntryNeverDeletesAStoredOne();
     void memoTextIsStoredByEveryMoveAndAtExit_data();
     void memoTextIsStoredByEveryMoveAndAtExit();
     void enterInTheGridPastesOnlyWithNoCellEdited_data();
@@ -208,6 +210,44 @@ void TestEntryEditing::deleteAsksFirst()
     QCOMPARE(m_fx->shownName(), current);
     QCOMPARE(form.memValue->toPlainText(), textOf(current));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
+}
+
+void TestEntryEditing::deletingABlankEntryNeverDeletesAStoredOne_data()
+{
+    QTest::addColumn<bool>("inGrid");
+    // A real box takes the focus from the grid while it is open.
+    QTest::addColumn<bool>("boxTakesFocus");
+    QTest::newRow("command") << false << false;
+    QTest::newRow("command, box takes the focus") << false << true;
+    QTest::newRow("Ctrl+Delete, box takes the focus") << true << true;
+}
+
+void TestEntryEditing::deletingABlankEntryNeverDeletesAStoredOne()
+{
+    QFETCH(bool, inGrid);
+    QFETCH(bool, boxTakesFocus);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->tabIntoGrid();
+    m_fx->press(Qt::Key_Insert);
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    if (boxTakesFocus) {
+        m_fx->whileBoxOpen = [&form] {
+            QWidget box;
+            box.show();
+            box.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            QVERIFY(!form.grdName->hasFocus());
+        };
+    }
+    if (inGrid)
+        m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
+    else
+        m_fx->click(form.actDelete);
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(m_fx->storedNames(kTable), kNames);
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
 }
 
 void TestEntryEditing::memoTextIsStoredByEveryMoveAndAtExit_data()
