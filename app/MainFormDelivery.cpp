@@ -49,7 +49,8 @@ void TfrmMain::Paste()
     if (!Copy())
         return;
     const quint32 target = TargetWindow;
-    if (actPasteAutoHide->isChecked() || target == 0)
+    const bool minimise = actPasteAutoHide->isChecked() || target == 0;
+    if (minimise)
         showMinimized();
 
     // Keys are only sent once the focus is where they belong; the waits keep serving
@@ -59,7 +60,10 @@ void TfrmMain::Paste()
     if (target != 0) {
         if (!desktop.ActivateWindow(target, kFocusWaitMs)) {
             // The target has gone or was refused the focus. Whatever window has it now
-            // may take the paste, but never this program's own.
+            // may take the paste, but never this program's own; once minimised, the
+            // window manager hands the focus on in its own time.
+            if (minimise)
+                desktop.WaitForFocusToLeaveOwnWindows(kFocusWaitMs);
             const quint32 focused = GetFocusedWindow(desktop);
             if (focused == 0 || desktop.IsOwnWindow(focused)) {
                 qCInfo(lcDelivery).noquote()

@@ -169,8 +169,11 @@ void TestDelivery::pasteMinimisesAndWaitsForTheFocus_data()
 {
     QTest::addColumn<bool>("autoHide");
     QTest::addColumn<quint32>("target");
-    QTest::addColumn<bool>("focusComes");
-    // Where the focus is when activation fails or after the wait for it to leave.
+    QTest::addColumn<bool>("activates");
+    // Where the focus is when the target's activation has failed, whether it then leaves this
+    // program when waited for, and where it goes.
+    QTest::addColumn<quint32>("focusBefore");
+    QTest::addColumn<bool>("leaves");
     QTest::addColumn<quint32>("focusAfter");
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<QStringList>("calls");
@@ -180,29 +183,33 @@ void TestDelivery::pasteMinimisesAndWaitsForTheFocus_data()
     const QString leave = QStringLiteral("WaitForFocusToLeaveOwnWindows");
 
     QTest::newRow("auto-hide, target")
-        << true << kTarget << true << quint32(0) << true << QStringList {activate, keys};
+        << true << kTarget << true << kOwn << true << kThird << true << QStringList {activate, keys};
     QTest::newRow("no auto-hide, target")
-        << false << kTarget << true << quint32(0) << false << QStringList {activate, keys};
+        << false << kTarget << true << kOwn << true << kThird << false << QStringList {activate, keys};
     QTest::newRow("no auto-hide, no target")
-        << false << quint32(0) << true << kThird << true << QStringList {leave, keys};
-    // The target has gone and the focus stayed in this program: nothing is typed into it.
-    QTest::newRow("target gone, focus here")
-        << false << kTarget << false << kOwn << false << QStringList {activate};
-    QTest::newRow("target gone, focus nowhere")
-        << true << kTarget << false << quint32(0) << true << QStringList {activate};
-    // The window manager put another program in front: it gets the paste, as it would have
-    // without waiting.
-    QTest::newRow("target gone, focus elsewhere")
-        << true << kTarget << false << kThird << true << QStringList {activate, keys};
+        << false << quint32(0) << true << kOwn << true << kThird << true << QStringList {leave, keys};
     QTest::newRow("no target, focus never leaves")
-        << true << quint32(0) << false << kOwn << true << QStringList {leave};
+        << true << quint32(0) << true << kOwn << false << kOwn << true << QStringList {leave};
+    // The target has gone and the window stays: nothing is typed into the program itself.
+    QTest::newRow("target gone, window stays")
+        << false << kTarget << false << kOwn << true << kThird << false << QStringList {activate};
+    // Minimised, the window manager hands the focus on: that window gets the paste, as it
+    // would have without the wait for the target.
+    QTest::newRow("target gone, focus moves on")
+        << true << kTarget << false << kOwn << true << kThird << true << QStringList {activate, leave, keys};
+    QTest::newRow("target gone, focus nowhere")
+        << true << kTarget << false << kOwn << true << quint32(0) << true << QStringList {activate, leave};
+    QTest::newRow("target gone, focus stays here")
+        << true << kTarget << false << kOwn << false << kOwn << true << QStringList {activate, leave};
 }
 
 void TestDelivery::pasteMinimisesAndWaitsForTheFocus()
 {
     QFETCH(bool, autoHide);
     QFETCH(quint32, target);
-    QFETCH(bool, focusComes);
+    QFETCH(bool, activates);
+    QFETCH(quint32, focusBefore);
+    QFETCH(bool, leaves);
     QFETCH(quint32, focusAfter);
     QFETCH(bool, minimised);
     QFETCH(QStringList, calls);
@@ -211,9 +218,9 @@ void TestDelivery::pasteMinimisesAndWaitsForTheFocus()
     m_form->actPasteAutoHide->setChecked(autoHide);
     m_form->memValue->setPlainText(QStringLiteral("Hello"));
     TargetWindow = target;
-    desktop.setFocusedWindow(focusComes ? kOwn : focusAfter);
-    desktop.setActivationSucceeds(focusComes);
-    desktop.setFocusLeaves(focusComes, focusAfter);
+    desktop.setFocusedWindow(focusBefore);
+    desktop.setActivationSucceeds(activates);
+    desktop.setFocusLeaves(leaves, focusAfter);
 
     m_form->Paste();
     QCOMPARE(clipboardText(), QStringLiteral("Hello"));
