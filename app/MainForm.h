@@ -167,8 +167,12 @@ private:
     void BindEntryControls();
     void ShowCurrentValue();
     void memValueChange();
+    // The memo's text exactly as the entry holds it while nobody has typed into it.
+    QString MemoText() const;
     TEntryListModel* m_entryModel = nullptr;
     bool m_loadingValue = false;
+    QString m_memoLoaded; // the value last put into the memo
+    QString m_memoLoadedShown; // how the memo gave it back right after
     // Selects the tab of a table from the program, which must not open it again.
     void SelectTableTab(int index);
     // Shows the open table's tab again after a switch that could not happen.

@@ -24,7 +24,7 @@ constexpr int kFocusWaitMs = 500;
 bool TfrmMain::Copy()
 {
     // What the editor shows, unsaved edits included.
-    QString text = memValue->toPlainText();
+    QString text = MemoText();
     {
         const auto frmSpecVar = std::make_unique<TfrmSpecVar>(this);
         frmSpecVar->LoadVarList(text);

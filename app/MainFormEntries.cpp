@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -33,6 +34,16 @@ public:
 private:
     TfrmMain* m_form;
 };
+
+// The editor's text with its paragraph and line separators as line feeds. Unlike
+// toPlainText() it leaves non-breaking spaces as they are.
+QString shownText(const QPlainTextEdit& memo)
+{
+    QString text = memo.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
 } // namespace
 
 void TfrmMain::BindEntryControls()
@@ -59,7 +70,7 @@ void TfrmMain::BindEntryControls()
         ShowCurrentValue();
     });
     connect(tbl, &TTableDataset::fieldsChanged, this, [this] {
-        if (!tbl->Active() || memValue->toPlainText() != tbl->Value())
+        if (!tbl->Active() || MemoText() != tbl->Value())
             ShowCurrentValue();
     });
     connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
@@ -71,8 +82,19 @@ void TfrmMain::ShowCurrentValue()
 {
     const QScopedValueRollback guard(m_loadingValue, true);
     const QString value = tbl->Active() ? tbl->Value() : QString();
-    if (memValue->toPlainText() != value)
+    if (MemoText() != value) {
         memValue->setPlainText(value);
+        m_memoLoaded = value;
+        m_memoLoadedShown = shownText(*memValue);
+    }
+}
+
+QString TfrmMain::MemoText() const
+{
+    // The editor keeps line breaks as paragraphs and gives CR LF back as LF; an entry read
+    // unchanged must still copy and store byte for byte as it was.
+    const QString shown = shownText(*memValue);
+    return shown == m_memoLoadedShown ? m_memoLoaded : shown;
 }
 
 void TfrmMain::memValueChange()
@@ -81,7 +103,7 @@ void TfrmMain::memValueChange()
     // stores exactly what the memo shows.
     if (m_loadingValue || !tbl->Active() || tbl->CurrentRow() < 0)
         return;
-    tbl->SetValue(memValue->toPlainText());
+    tbl->SetValue(MemoText());
 }
 
 void TfrmMain::txtNameChange(const QString& text)

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void escDiscardsTheCellThenTheEntry();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
+    void memoKeepsTheEntryTextExact();
     void deletingABlankEntryNeverDeletesAStoredOne_data();
     void deletingABlankEntryNeverDeletesAStoredOne();
     void memoTextIsStoredByEveryMoveAndAtExit_data();
@@ -210,6 +211,31 @@ void TestEntryEditing::deleteAsksFirst()
     QCOMPARE(m_fx->shownName(), current);
     QCOMPARE(form.memValue->toPlainText(), textOf(current));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
+}
+
+void TestEntryEditing::memoKeepsTheEntryTextExact()
+{
+    // Non-breaking spaces, Windows line ends and a lone CR, as a library carried over from
+    // another system holds them.
+    const QString text = QStringLiteral("Dear\u00a0Ann,\r\nsee you\rsoon");
+    m_fx->addTable(kTable, {{QStringLiteral("note"), text}});
+    TfrmMain& form = m_fx->start();
+    QCOMPARE(form.tbl->Name(), QStringLiteral("note"));
+
+    // Read as it is: copied byte for byte and nothing stored.
+    QVERIFY(form.Copy());
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+
+    // Typed into: the editor's line breaks are line feeds, the non-breaking space stays.
+    m_fx->focus(form.memValue);
+    m_fx->press(Qt::Key_End, Qt::ControlModifier);
+    m_fx->type(QStringLiteral("!"));
+    QVERIFY(form.Copy());
+    const QString edited = QStringLiteral("Dear\u00a0Ann,\nsee you\nsoon!");
+    QCOMPARE(QGuiApplication::clipboard()->text(), edited);
+    m_fx->click(form.actFirst);
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("note")), edited);
 }
 
 void TestEntryEditing::deletingABlankEntryNeverDeletesAStoredOne_data()
