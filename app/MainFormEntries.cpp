@@ -76,6 +76,7 @@ void TfrmMain::BindEntryControls()
     connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
     connect(txtName, &QLineEdit::textChanged, this, &TfrmMain::txtNameChange);
     txtName->installEventFilter(new TSearchBoxFilter(this));
+    ShowCurrentValue();
 }
 
 void TfrmMain::ShowCurrentValue()
@@ -87,6 +88,8 @@ void TfrmMain::ShowCurrentValue()
         m_memoLoaded = value;
         m_memoLoadedShown = shownText(*memValue);
     }
+    // With no entry to hold it, typed text would have nowhere to go.
+    memValue->setReadOnly(!tbl->Active() || tbl->CurrentRow() < 0);
 }
 
 QString TfrmMain::MemoText() const

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void tabInTheGridGoesToTheMemo();
     void withNoTableOpenEntryInputDoesNothing_data();
     void withNoTableOpenEntryInputDoesNothing();
+    void memoTakesTextOnlyWithAnEntry();
 
 private:
     std::unique_ptr<EntryFixture> m_fx;
@@ -445,6 +446,33 @@ void TestEntryEditing::withNoTableOpenEntryInputDoesNothing()
     QVERIFY(!form.tbl->Active());
     QCOMPARE(form.grdName->model()->rowCount(), 0);
     QCOMPARE(form.txtName->text(), QStringLiteral("abc"));
+
+    // Text typed into the memo would belong to no entry and vanish later; it is not taken.
+    m_fx->focus(form.memValue);
+    m_fx->type(QStringLiteral("lost"));
+    QCOMPARE(form.memValue->toPlainText(), QString());
+}
+
+void TestEntryEditing::memoTakesTextOnlyWithAnEntry()
+{
+    m_fx->addTable(kTable);
+    TfrmMain& form = m_fx->start();
+    QVERIFY(form.tbl->Active());
+    m_fx->focus(form.memValue);
+    m_fx->type(QStringLiteral("lost"));
+    QCOMPARE(form.memValue->toPlainText(), QString());
+
+    // A new entry gives the text a place; it is kept with the name typed later.
+    m_fx->click(form.actAdd);
+    m_fx->focus(form.memValue);
+    m_fx->type(QStringLiteral("kept"));
+    m_fx->focus(form.grdName);
+    m_fx->type(QStringLiteral("new"));
+    QVERIFY(m_fx->waitForCellEditor());
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    m_fx->click(form.actFirst);
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("new")), QStringLiteral("kept"));
 }
 
 PW_ENTRY_TEST_MAIN(TestEntryEditing)
