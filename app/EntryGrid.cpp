@@ -31,6 +31,14 @@ public:
         // The grid's keys reach the window also while the editor is open. Left to the view,
         // Tab would close the editor and open one on the next row instead of going to the
         // memo; the editor keeps what was typed when the focus leaves it.
+        if (event->type() == QEvent::FocusIn) {
+            // The view selects the whole name right before it hands the editor the focus;
+            // a key typed at once must add to the name, not replace it.
+            if (auto* line = qobject_cast<QLineEdit*>(object)) {
+                line->deselect();
+                line->end(false);
+            }
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             auto* grid = qobject_cast<TEntryGrid*>(parent());
@@ -191,6 +199,19 @@ void TEntryGrid::keyPressEvent(QKeyEvent* event)
         break;
     }
     QTableView::keyPressEvent(event);
+}
+
+void TEntryGrid::CommitEdit()
+{
+    if (!IsEditingCell())
+        return;
+    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible())
+            continue;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return;
+    }
 }
 
 void TEntryGrid::EditCurrentName()

@@ -21,6 +21,9 @@ public:
 
     void SetDataset(TTableDataset* dataset) { m_dataset = dataset; }
     bool IsEditingCell() const { return state() == QAbstractItemView::EditingState; }
+    // Hands a name typed into the open cell editor to the dataset and closes the editor, for
+    // commands that move or close the table while the editor keeps the focus.
+    void CommitEdit();
     // Opens the in-place editor on the current name now, or when the grid gets the focus.
     void EditCurrentName();
     // Keeps the view's current row on the dataset's current row.

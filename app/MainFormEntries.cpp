@@ -180,24 +180,32 @@ void TfrmMain::actEditExecute()
 
 void TfrmMain::actFirstExecute()
 {
-    if (tbl->Active())
-        tbl->First();
+    if (!tbl->Active())
+        return;
+    grdName->CommitEdit();
+    tbl->First();
 }
 
 void TfrmMain::actPreviousExecute()
 {
-    if (tbl->Active())
-        tbl->Prior();
+    if (!tbl->Active())
+        return;
+    grdName->CommitEdit();
+    tbl->Prior();
 }
 
 void TfrmMain::actNextExecute()
 {
-    if (tbl->Active())
-        tbl->Next();
+    if (!tbl->Active())
+        return;
+    grdName->CommitEdit();
+    tbl->Next();
 }
 
 void TfrmMain::actLastExecute()
 {
-    if (tbl->Active())
-        tbl->Last();
+    if (!tbl->Active())
+        return;
+    grdName->CommitEdit();
+    tbl->Last();
 }

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/Application.h"
+#include "app/EntryGrid.h"
 #include "app/Images.h"
 #include "common/Common.h"
 #include "common/Declare.h"
@@ -97,6 +98,7 @@ void TfrmMain::OpenLibraryAtStartup()
 
 void TfrmMain::OpenTable(const QString& TableName)
 {
+    grdName->CommitEdit();
     if (tbl->Active())
         CloseTable(*tbl);
     tbl->Open(*ADOCon, TableName);
@@ -250,6 +252,7 @@ void TfrmMain::CloseOpenTableAtExit()
     // without a name, a duplicate) cannot be asked about any more; it is logged and dropped.
     if (!tbl->Active())
         return;
+    grdName->CommitEdit();
     try {
         PostIfEditing(*tbl);
     } catch (const std::exception& e) {

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void memoKeepsTheEntryTextExact();
+    void nameInTheOpenEditorIsKept_data();
+    void nameInTheOpenEditorIsKept();
     void deletingABlankEntryNeverDeletesAStoredOne_data();
     void deletingABlankEntryNeverDeletesAStoredOne();
     void memoTextIsStoredByEveryMoveAndAtExit_data();
@@ -237,6 +239,52 @@ void TestEntryEditing::memoKeepsTheEntryTextExact()
     QCOMPARE(QGuiApplication::clipboard()->text(), edited);
     m_fx->click(form.actFirst);
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("note")), edited);
+}
+
+void TestEntryEditing::nameInTheOpenEditorIsKept_data()
+{
+    // Ways to move on that leave the focus in the cell editor.
+    QTest::addColumn<QString>("move");
+    QTest::newRow("next command") << QStringLiteral("next");
+    QTest::newRow("last command") << QStringLiteral("last");
+    QTest::newRow("tab click") << QStringLiteral("tab");
+    QTest::newRow("exit") << QStringLiteral("exit");
+}
+
+void TestEntryEditing::nameInTheOpenEditorIsKept()
+{
+    QFETCH(QString, move);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->tabIntoGrid();
+    m_fx->click(form.actEdit);
+    QVERIFY(m_fx->waitForCellEditor());
+    m_fx->type(QStringLiteral("width"));
+    QVERIFY(form.grdName->IsEditingCell());
+    QCOMPARE(m_fx->cellEditor()->text(), QStringLiteral("bandwidth"));
+
+    if (move == QLatin1String("next"))
+        m_fx->click(form.actNext);
+    else if (move == QLatin1String("last"))
+        m_fx->click(form.actLast);
+    else if (move == QLatin1String("tab"))
+        m_fx->clickTab(1);
+    else
+        form.FormDestroy();
+
+    QStringList expected = kNames;
+    expected[kBand] = QStringLiteral("bandwidth");
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(m_fx->storedNames(kTable), expected);
+    QVERIFY(m_fx->boxes.isEmpty());
+    // Next goes to the entry that followed the edited one on screen.
+    if (move == QLatin1String("next"))
+        QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
+    else if (move == QLatin1String("last"))
+        QCOMPARE(form.tbl->Name(), QStringLiteral("cherry"));
+    else if (move == QLatin1String("tab"))
+        QCOMPARE(form.tbl->TableName(), kOther);
+    if (move == QLatin1String("exit"))
+        m_fx->form.reset();
 }
 
 void TestEntryEditing::deletingABlankEntryNeverDeletesAStoredOne_data()
