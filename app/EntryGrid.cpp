@@ -163,6 +163,13 @@ void TEntryGrid::keyPressEvent(QKeyEvent* event)
         m_dataset->Prior();
         return;
     case Qt::Key_Down:
+        // Down on the last entry starts a new one after it; a new one nobody typed into is
+        // not followed by another.
+        if (m_dataset->CurrentRow() + 1 >= m_dataset->RecordCount()) {
+            if (m_dataset->State() != DatasetState::Insert || m_dataset->Modified())
+                m_dataset->Append();
+            return;
+        }
         m_dataset->Next();
         return;
     case Qt::Key_PageUp:

@@ -52,6 +52,8 @@ public:
 
     // Starts a new row before the current one (check-browse-mode first).
     void Insert();
+    // Starts a new row after the last one (check-browse-mode first).
+    void Append();
     // Add Entry: stores a new entry at once and makes it current. When the engine refuses
     // it the new row is dropped again, so nothing is added and nothing stays pending.
     void InsertAndPost(const QString& name, const QString& value);
@@ -99,6 +101,7 @@ private:
     void SetState(DatasetState state);
     void LoadCurrent(int row);
     void PostInsert();
+    void StartInsertAt(int row);
     void PostEdit();
     void MoveSnapshotRow(int from, const QVariant& storedName);
     void DiscardInsert();

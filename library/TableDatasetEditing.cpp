@@ -65,7 +65,18 @@ void TTableDataset::Insert()
 {
     CheckActive();
     CheckBrowseMode();
-    const int row = m_row < 0 ? 0 : m_row;
+    StartInsertAt(m_row < 0 ? 0 : m_row);
+}
+
+void TTableDataset::Append()
+{
+    CheckActive();
+    CheckBrowseMode();
+    StartInsertAt(m_snapshot.Count());
+}
+
+void TTableDataset::StartInsertAt(int row)
+{
     Q_EMIT rowAboutToBeInserted(row);
     m_state = DatasetState::Insert;
     m_insertRow = row;

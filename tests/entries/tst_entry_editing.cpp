@@ -18,6 +18,7 @@ private Q_SLOTS:
     void untouchedBlankEntryIsDiscardedByAMove_data();
     void untouchedBlankEntryIsDiscardedByAMove();
     void blankEntryIsStoredOnceNamed();
+    void downOnTheLastEntryStartsOneAfterIt();
     void escDiscardsTheCellThenTheEntry();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
@@ -138,6 +139,34 @@ void TestEntryEditing::blankEntryIsStoredOnceNamed()
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("kiwi")), QStringLiteral("fruit"));
     QCOMPARE(form.tbl->Name(), kNames.first());
     QCOMPARE(form.tbl->RecordCount(), kNames.size() + 1);
+    QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::downOnTheLastEntryStartsOneAfterIt()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->tabIntoGrid();
+    m_fx->press(Qt::Key_End);
+    QCOMPARE(form.tbl->Name(), kNames.last());
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    QCOMPARE(form.tbl->CurrentRow(), kNames.size());
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    // A second Down on the untouched new row starts no other.
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+
+    m_fx->type(QStringLiteral("zest"));
+    QVERIFY(m_fx->waitForCellEditor());
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    // Named, it is stored by the next Down, which starts the next new one.
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(m_fx->storedNames(kTable), kNames + QStringList {QStringLiteral("zest")});
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    m_fx->press(Qt::Key_Escape);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("zest"));
+    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
     QVERIFY(m_fx->boxes.isEmpty());
 }
 
