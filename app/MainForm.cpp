@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -76,8 +77,6 @@ void TfrmMain::CreateControls()
     setTabOrder(TabCtrl, ToolBar1);
     setTabOrder(ToolBar1, btnCopy);
 
-    // The search box has no use for Enter, so it presses the default button.
-    connect(txtName, &QLineEdit::returnPressed, btnPaste, &QPushButton::click);
     connect(btnPaste, &QPushButton::clicked, this, &TfrmMain::btnPasteClick);
     connect(btnCopy, &QPushButton::clicked, actCopy, &QAction::trigger);
 
@@ -173,6 +172,19 @@ void TfrmMain::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
         OnMinimizeApp();
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Enter that a control has no use for (the search box, the tab strip, the toolbar) reaches
+    // the window and presses the default button, Quick Paste; on a focused button it presses
+    // that button. The grid and the memo use Enter themselves.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused != nullptr ? focused : btnPaste)->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event)

@@ -252,15 +252,32 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("dialog text"));
     }
 
-    void enterInTheSearchBoxPressesQuickPaste()
+    void enterPressesTheDefaultButton_data()
     {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("pastes");
+        QTest::newRow("search box") << QStringLiteral("txtName") << true;
+        QTest::newRow("tab strip") << QStringLiteral("TabCtrl") << true;
+        // A focused button is the one Enter presses.
+        QTest::newRow("Copy Only button") << QStringLiteral("btnCopy") << false;
+    }
+
+    void enterPressesTheDefaultButton()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, pastes);
         PresenceFixture fixture;
         TfrmMain& form = fixture.start();
         QObject::disconnect(form.btnPaste, &QPushButton::clicked, &form, nullptr);
-        QSignalSpy spy(form.btnPaste, &QPushButton::clicked);
-        activate(form, form.txtName);
-        QTest::keyClick(form.txtName, Qt::Key_Return);
-        QCOMPARE(spy.count(), 1);
+        QObject::disconnect(form.btnCopy, &QPushButton::clicked, form.actCopy, nullptr);
+        QSignalSpy paste(form.btnPaste, &QPushButton::clicked);
+        QSignalSpy copy(form.btnCopy, &QPushButton::clicked);
+        auto* focus = form.findChild<QWidget*>(control);
+        QVERIFY(focus != nullptr);
+        activate(form, focus);
+        QTest::keyClick(focus, Qt::Key_Return);
+        QCOMPARE(paste.count(), pastes ? 1 : 0);
+        QCOMPARE(copy.count(), pastes ? 0 : 1);
     }
 
     void helpOpensTheHelpFileBesideTheProgramOnly()
