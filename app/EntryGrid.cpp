@@ -259,6 +259,22 @@ void TEntryGrid::focusOutEvent(QFocusEvent* event)
         m_dataset->Cancel();
 }
 
+void TEntryGrid::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    // The click's move may shift the rows (a new row dropped, a stored name sorted into
+    // place) before the view selects the row under the mouse; the highlight follows the
+    // entry that became current instead.
+    if (!Active() || m_dataset->CurrentRow() < 0)
+        return;
+    const QModelIndex current = model()->index(m_dataset->CurrentRow(), 0);
+    if (currentIndex() != current) {
+        const QScopedValueRollback guard(m_following, true);
+        setCurrentIndex(current);
+    }
+    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void TEntryGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (OnDoubleClick && indexAt(event->position().toPoint()).isValid()) {

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void untouchedBlankEntryIsDiscardedByAMove();
     void blankEntryIsStoredOnceNamed();
     void downOnTheLastEntryStartsOneAfterIt();
+    void clickHighlightsTheEntryItMadeCurrent();
     void escDiscardsTheCellThenTheEntry();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
@@ -168,6 +169,21 @@ void TestEntryEditing::downOnTheLastEntryStartsOneAfterIt()
     QCOMPARE(form.tbl->Name(), QStringLiteral("zest"));
     QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
     QVERIFY(m_fx->boxes.isEmpty());
+}
+
+void TestEntryEditing::clickHighlightsTheEntryItMadeCurrent()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    // A blank row before band; clicking band drops it, and the rows below move up.
+    m_fx->click(form.actAdd);
+    QCOMPARE(form.tbl->CurrentRow(), kBand);
+    m_fx->clickRow(kBand + 1);
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
+    QCOMPARE(form.tbl->CurrentRow(), kBand);
+    const QModelIndexList selected = form.grdName->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), kBand);
+    QCOMPARE(form.grdName->currentIndex().row(), kBand);
 }
 
 void TestEntryEditing::escDiscardsTheCellThenTheEntry()
