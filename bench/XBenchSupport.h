@@ -2,6 +2,8 @@
 // Shared by the benchmarks that drive the program on a real X server: waiting at a fine
 // grain, the percentiles of the report, and a private library and settings folder.
 
+#include "common/MessageBoxes.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -10,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -60,4 +63,13 @@ inline QString preparePrivateLibrary(
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench"));
     return library;
+}
+
+// Boxes are answered at once and printed, so a benchmark never waits on one.
+inline void PrintBoxesInsteadOfShowing()
+{
+    SetBoxObserver([](BoxKind, const QString&, const QString& text) {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+        return true;
+    });
 }

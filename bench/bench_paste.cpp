@@ -79,10 +79,7 @@ int main(int argc, char** argv)
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 40;
     QTemporaryDir dir;
     const QString library = preparePrivateLibrary(dir.path(), {{QStringLiteral("greeting"), kEntryText}});
-    SetBoxObserver([](BoxKind, const QString&, const QString& text) {
-        std::fprintf(stderr, "box: %s\n", qPrintable(text));
-        return true;
-    });
+    PrintBoxesInsteadOfShowing();
 
     X11Platform desktop;
     TfrmMain form(library, &desktop);
