@@ -4,7 +4,6 @@
 #include "common/MessageBoxes.h"
 
 #include <QLoggingCategory>
-#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -67,13 +66,6 @@ void TApplication::InstallTerminationSignals()
     action.sa_flags = SA_RESTART;
     for (const int signo : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signo, &action, nullptr);
-
-    // The end of the desktop session takes the same way out as a signal.
-    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        qCInfo(lcApp) << "session ends - shutting down normally";
-        closeAllWindows();
-        quit();
-    });
 }
 
 void TApplication::onTerminationSignal()
@@ -81,6 +73,7 @@ void TApplication::onTerminationSignal()
     char byte = 0;
     [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
     qCInfo(lcApp) << "termination signal" << int(byte) << "- shutting down normally";
+    m_terminationRequested = true;
     // Modal boxes run nested loops; closing every top-level window first lets them
     // return so the outer loop can end and the shutdown steps run.
     closeAllWindows();

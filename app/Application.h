@@ -10,13 +10,16 @@ public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // SIGTERM, SIGINT, SIGHUP and the end of the session end the program through the
-    // normal shutdown, so the settings and a pending entry change are saved instead of lost.
+    // SIGTERM, SIGINT and SIGHUP end the program through the normal shutdown, so the
+    // settings and a pending entry change are saved instead of lost.
     void InstallTerminationSignals();
+    // A signal came before the main loop ran (during a start-up box); the loop is skipped.
+    bool TerminationRequested() const { return m_terminationRequested; }
 
 private:
     void onTerminationSignal();
     class QSocketNotifier* m_signalNotifier = nullptr;
+    bool m_terminationRequested = false;
 };
 
 // Reports an error caught outside the event dispatch (start-up) the same way.

@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 
 #include <QIcon>
+#include <QSessionManager>
 
 int main(int argc, char** argv)
 {
@@ -21,7 +22,14 @@ int main(int argc, char** argv)
         ReportException(std::current_exception());
     }
     frmMain.show();
-    TApplication::exec();
+    // The session manager asks for a save before a logout, which may still be cancelled, and
+    // when the user saves the session: the settings are written now and the program goes on.
+    // When the session really ends it is told to quit, and the shutdown below runs.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
+        [&frmMain](QSessionManager&) { frmMain.SaveSettings(); });
+    // A quit request made before the loop runs would be lost.
+    if (!app.TerminationRequested())
+        TApplication::exec();
 
     frmMain.hide();
     frmMain.FormDestroy();

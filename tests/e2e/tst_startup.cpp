@@ -47,6 +47,7 @@ private Q_SLOTS:
     void killedProgramLeavesPreviousSettings();
     void missingOrBrokenLibraryIsReportedAndProgramStillRuns_data();
     void missingOrBrokenLibraryIsReportedAndProgramStillRuns();
+    void signalDuringAStartUpBoxStillEndsTheProgram();
     void storedTableIsReopenedWhateverItsCase_data();
     void storedTableIsReopenedWhateverItsCase();
 };
@@ -143,6 +144,22 @@ void TestStartup::missingOrBrokenLibraryIsReportedAndProgramStillRuns()
     QCOMPARE(valueOf(app.settingsText(), QStringLiteral("CurTable")), QStringLiteral("\"\""));
     QVERIFY2(
         !QFileInfo(app.libraryPath()).exists() || !content.isEmpty(), "the program created a library file");
+}
+
+void TestStartup::signalDuringAStartUpBoxStillEndsTheProgram()
+{
+    AppHarness app; // no library: start-up shows its error box
+    QVERIFY(app.launch());
+    QVERIFY(QTest::qWaitFor([&] { return !app.boxesShown().isEmpty(); }, 30000));
+    ::kill(static_cast<pid_t>(app.pid()), SIGTERM);
+    // The signal closes the box; start-up goes on to its retry, whose box is answered, and
+    // then the program ends instead of running on.
+    QVERIFY(QTest::qWaitFor([&] { return app.boxesShown().size() == 2 || !app.isRunning(); }, 30000));
+    if (app.isRunning())
+        QVERIFY(app.waitForBoxAndDismiss(QString()) || !app.isRunning());
+    QVERIFY(app.waitForExit(30000));
+    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(valueOf(app.settingsText(), QStringLiteral("FirstRun")), QStringLiteral("dword:00000000"));
 }
 
 void TestStartup::storedTableIsReopenedWhateverItsCase_data()
