@@ -113,21 +113,24 @@ void TTableDataset::SetState(DatasetState state)
 
 void TTableDataset::LoadCurrent(int row)
 {
-    m_row = row;
-    m_modified = false;
-    if (row < 0) {
-        m_stored = {};
-        m_name = {};
-        m_value = {};
-    } else {
-        const std::string_view name = m_snapshot.NameAt(row);
-        m_stored = m_store->Read(m_snapshot.KeyAt(row), name);
+    // Read first: a read that fails leaves the dataset on the row it was on, whole, so no
+    // later store or delete can reach one row with another row's copy.
+    StoredEntry stored;
+    QVariant name;
+    if (row >= 0) {
+        const std::string_view snapshotName = m_snapshot.NameAt(row);
+        stored = m_store->Read(m_snapshot.KeyAt(row), snapshotName);
         // A row deleted by another program since the snapshot still shows its old name;
         // storing or deleting it is then refused as a conflict.
-        m_name = m_stored.found ? m_stored.name
-                                : QVariant(QString::fromUtf8(name.data(), qsizetype(name.size())));
-        m_value = m_stored.value;
+        name = stored.found
+            ? stored.name
+            : QVariant(QString::fromUtf8(snapshotName.data(), qsizetype(snapshotName.size())));
     }
+    m_row = row;
+    m_modified = false;
+    m_stored = stored;
+    m_name = name;
+    m_value = stored.value;
     Q_EMIT currentRowChanged(m_row);
     Q_EMIT fieldsChanged();
 }

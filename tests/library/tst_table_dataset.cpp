@@ -331,6 +331,16 @@ private Q_SLOTS:
         QCOMPARE(o.tbl.Value(), QStringLiteral("mine"));
     }
 
+    void failedReadLeavesTheCurrentEntryWhole()
+    {
+        Opened o({"a", "b"});
+        // Another program takes the table away; reading the next entry fails.
+        QCOMPARE(o.lib.Other(QStringLiteral("DROP TABLE General")), QString());
+        QVERIFY(!Refusal([&] { o.tbl.Next(); }).isEmpty());
+        QCOMPARE(o.tbl.CurrentRow(), 0);
+        QCOMPARE(o.tbl.Name(), QStringLiteral("a"));
+    }
+
     void textRoundTripsExactly_data()
     {
         QTest::addColumn<QString>("name");
