@@ -120,6 +120,12 @@ private Q_SLOTS:
         list.RemoveAt(0);
         QCOMPARE(list.Names(), (QStringList {"Ärger", "Home"}));
         QCOMPARE(list.IndexOf(QStringLiteral("work")), -1);
+
+        // Names that only non-ASCII case tells apart are two tables to the engine.
+        list.Assign({"Ärger", "ärger"});
+        QCOMPARE(list.IndexOf(QStringLiteral("ärger")), 1);
+        QCOMPARE(list.IndexOf(QStringLiteral("Ärger")), 0);
+        QCOMPARE(list.IndexOf(QStringLiteral("ÄRGER")), 0);
     }
 };
 
