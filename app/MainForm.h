@@ -63,6 +63,7 @@ public:
     void actRenameTableExecute();
     void RenameTable(const QString& TableName);
     void CloseOpenTableAtExit(); // shutdown step 6
+    void ReopenAfterRefusal(const QString& TableName);
 
     // Entries (MainFormEntries.cpp).
     void txtNameChange(const QString& text);

@@ -199,7 +199,7 @@ void TfrmMain::DeleteTable(const QString& TableName)
         ADOCon->DropTable(TableName);
     } catch (...) {
         if (isCurrent)
-            OpenTable(TableName);
+            ReopenAfterRefusal(TableName);
         throw;
     }
     const int index = TableTabIndex(TableName);
@@ -212,6 +212,17 @@ void TfrmMain::DeleteTable(const QString& TableName)
     }
     if (isCurrent && TableList != nullptr && !TableList->IsEmpty())
         OpenTable(TableList->At(0));
+}
+
+void TfrmMain::ReopenAfterRefusal(const QString& TableName)
+{
+    // The engine's refusal is what the user needs to read; a failure to reopen the table
+    // afterwards is only logged, so it cannot take the refusal's place.
+    try {
+        OpenTable(TableName);
+    } catch (const std::exception& e) {
+        qCWarning(lcLibrary) << "table" << TableName << "not reopened after a refused change:" << e.what();
+    }
 }
 
 void TfrmMain::actRenameTableExecute()
@@ -235,7 +246,7 @@ void TfrmMain::RenameTable(const QString& TableName)
         ADOCon->RenameTable(TableName, newName);
     } catch (...) {
         if (isCurrent)
-            OpenTable(TableName);
+            ReopenAfterRefusal(TableName);
         throw;
     }
     if (index >= 0) {
