@@ -173,6 +173,7 @@ private:
     QString MemoText() const;
     TEntryListModel* m_entryModel = nullptr;
     bool m_loadingValue = false;
+    bool m_storingMemo = false; // the memo's text is on its way into the dataset
     QString m_memoLoaded; // the value last put into the memo
     QString m_memoLoadedShown; // how the memo gave it back right after
     // Selects the tab of a table from the program, which must not open it again.

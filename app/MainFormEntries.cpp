@@ -61,16 +61,15 @@ void TfrmMain::BindEntryControls()
     // Tab moves the focus on instead of being typed.
     memValue->setTabChangesFocus(true);
 
-    connect(tbl, &TTableDataset::currentRowChanged, this, [this](int) {
+    const auto followDataset = [this] {
         grdName->FollowDataset();
         ShowCurrentValue();
-    });
-    connect(tbl, &TTableDataset::reset, this, [this] {
-        grdName->FollowDataset();
-        ShowCurrentValue();
-    });
+    };
+    connect(tbl, &TTableDataset::currentRowChanged, this, followDataset);
+    connect(tbl, &TTableDataset::reset, this, followDataset);
+    // The memo's own edits come back as field changes too; it already shows them.
     connect(tbl, &TTableDataset::fieldsChanged, this, [this] {
-        if (!tbl->Active() || MemoText() != tbl->Value())
+        if (!m_storingMemo)
             ShowCurrentValue();
     });
     connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
@@ -106,6 +105,7 @@ void TfrmMain::memValueChange()
     // stores exactly what the memo shows.
     if (m_loadingValue || !tbl->Active() || tbl->CurrentRow() < 0)
         return;
+    const QScopedValueRollback storing(m_storingMemo, true);
     tbl->SetValue(MemoText());
 }
 

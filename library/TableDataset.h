@@ -103,6 +103,9 @@ private:
     void PostInsert();
     void StartInsertAt(int row);
     void PostEdit();
+    // After a store: the row as the file now holds it, and the dataset back in browse on it.
+    StoredEntry ReadBackStored(NameSnapshot::RowKey key) const;
+    void FinishStore(int from, int to, const StoredEntry& stored);
     void MoveSnapshotRow(int from, const QVariant& storedName);
     void DiscardInsert();
 

@@ -127,47 +127,22 @@ void TTableDataset::PostInsert()
     if (!m_store->KeyedByRowid())
         --m_nextLocalKey;
     // From here on the row is stored: what follows only brings the snapshot in line.
-    StoredEntry stored {true, m_name, m_value};
-    try {
-        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
-        if (reread.found)
-            stored = reread;
-    } catch (const DatabaseError&) {
-        // Keep what was written; the next read of the row shows the file's copy.
-    }
+    const StoredEntry stored = ReadBackStored(key);
     const std::string name = Utf8(stored.name);
     const int from = m_insertRow;
     const int to = m_snapshot.InsertPosition(name);
     if (from != to)
         Q_EMIT rowAboutToMove(from, to);
     m_snapshot.InsertSorted(key, name);
-    m_state = DatasetState::Browse;
     m_insertRow = -1;
-    m_row = to;
-    m_modified = false;
-    m_stored = stored;
-    m_name = stored.name;
-    m_value = stored.value;
-    if (from != to)
-        Q_EMIT rowMoved(from, to);
-    Q_EMIT stateChanged(m_state);
-    Q_EMIT rowChanged(to);
-    if (from != to)
-        Q_EMIT currentRowChanged(to);
-    Q_EMIT fieldsChanged();
+    FinishStore(from, to, stored);
 }
 
 void TTableDataset::PostEdit()
 {
     const NameSnapshot::RowKey key = m_snapshot.KeyAt(m_row);
     m_store->Update(key, m_stored, m_name, m_value);
-    StoredEntry stored {true, m_name, m_value};
-    try {
-        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
-        if (reread.found)
-            stored = reread;
-    } catch (const DatabaseError&) {
-    }
+    const StoredEntry stored = ReadBackStored(key);
     const std::string name = Utf8(stored.name);
     const int from = m_row;
     int to = from;
@@ -179,6 +154,25 @@ void TTableDataset::PostEdit()
             Q_EMIT rowAboutToMove(from, to);
         m_snapshot.Rename(from, name);
     }
+    FinishStore(from, to, stored);
+}
+
+StoredEntry TTableDataset::ReadBackStored(NameSnapshot::RowKey key) const
+{
+    // The file's copy is what the next store is checked against.
+    StoredEntry stored {true, m_name, m_value};
+    try {
+        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
+        if (reread.found)
+            stored = reread;
+    } catch (const DatabaseError&) {
+        // Keep what was written; the next read of the row shows the file's copy.
+    }
+    return stored;
+}
+
+void TTableDataset::FinishStore(int from, int to, const StoredEntry& stored)
+{
     m_state = DatasetState::Browse;
     m_row = to;
     m_modified = false;

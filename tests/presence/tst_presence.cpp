@@ -1,5 +1,6 @@
 // The activation hotkey, the tray icon and the window's presence on a fake desktop.
 
+#include "OptionsAnswer.h"
 #include "PresenceFixture.h"
 
 #include "app/ActivationHotKey.h"
@@ -27,21 +28,6 @@ TTrayIcon* trayOf(TfrmMain& form)
     return form.findChild<TTrayIcon*>();
 }
 
-// Answers the Options dialog once it is open, from inside its modal loop.
-void whenOptionsOpen(const std::function<void(TfrmOptions&)>& answer)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        auto* dialog = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(*dialog);
-    });
-    timer->start();
-}
 } // namespace
 
 class TestPresence final : public QObject {

@@ -1,6 +1,7 @@
 // The Options dialog against the real desktop: the hotkey is released while it is open and
 // moved, restored or lost when it closes, as other programs see it.
 
+#include "OptionsAnswer.h"
 #include "PresenceFixture.h"
 
 #include "../e2e/AppHarness.h"
@@ -38,20 +39,6 @@ protected:
     }
 };
 
-void whenOptionsOpen(const std::function<void(TfrmOptions&)>& answer)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        auto* dialog = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(*dialog);
-    });
-    timer->start();
-}
 } // namespace
 
 class TestPresenceX11 final : public QObject {
