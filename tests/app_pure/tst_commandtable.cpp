@@ -142,10 +142,9 @@ void TestCommandTable::menus()
             "D&elete Entry=actDelete", "C&hange Entry Name=actEdit", "-", "&First Entry=actFirst",
             "&Last Entry=actLast", "&Next Entry=actNext", "&Previous Entry=actPrevious"}));
     QCOMPARE(flatten(menus[2]),
-        QStringList(
-            {"&Compact Mode=actCompact", "A&lways On Top=actTopMost", "&Auto Hide At Paste=actPasteAutoHide",
-                "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
-                "&Options...=actOptions"}));
+        QStringList({"&Compact Mode=actCompact", "A&lways On Top=actTopMost",
+            "&Auto Hide At Paste=actPasteAutoHide", "&Show Tray Icon=actTrayIcon",
+            "Start &With Desktop=actStartWithDesktop", "-", "&Options...=actOptions"}));
     QCOMPARE(flatten(menus[3]), QStringList({"Contents=actHelp", "&About=actAbout"}));
 }
 
