@@ -34,6 +34,8 @@ constexpr std::array<TCommandInfo, CommandCount> commandTable { {
     { "actOptions",       C::View, "Options...",         "Options",            0,      16, false, false },
     { "actHelp",          C::Help, "Contents",           "Help",               0,      10, false, false },
     { "actAbout",         C::Help, "About",              "About",              0,      12, false, false },
+    // Newer than the others, so it comes after them and has no picture of its own.
+    { "actStartWithDesktop", C::View, "Start With Desktop", "Start With Desktop", 0,   -1, true,  true  },
 } };
 
 constexpr TMenuItemInfo separator { nullptr, nullptr };
@@ -67,6 +69,7 @@ constexpr std::array viewItems {
     TMenuItemInfo { "A&lways On Top", "actTopMost" },
     TMenuItemInfo { "&Auto Hide At Paste", "actPasteAutoHide" },
     TMenuItemInfo { "&Show Tray Icon", "actTrayIcon" },
+    TMenuItemInfo { "Start &With Desktop", "actStartWithDesktop" },
     separator,
     TMenuItemInfo { "&Options...", "actOptions" },
 };

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's twenty commands, its four menus and its toolbar, as data. The main
+// The main window's commands, its four menus and its toolbar, as data. The main
 // window builds its actions, menu bar and toolbar from these tables, so every caption,
 // shortcut and image is written down once.
 
@@ -24,7 +24,8 @@ struct TCommandInfo {
     bool checkable; // shows a checked state: the auto-check commands, and actCompact mirroring CompactMode
 };
 
-inline constexpr int CommandCount = 20;
+// The twenty long-standing commands, then "Start With Desktop".
+inline constexpr int CommandCount = 21;
 
 // Images 0..22; 20 is the icon of every tab, 8, 9 and 22 belong to no command.
 inline constexpr int ImageCount = 23;

@@ -112,6 +112,9 @@ public:
     void actHelpExecute();
     void actAboutExecute();
     void actPasteAutoHideUpdate();
+    // Start With Desktop (MainFormDesktop.cpp).
+    void actStartWithDesktopExecute();
+    void actStartWithDesktopUpdate();
 
     // Outer window size by the design frame rule: client size plus 8 by 27.
     int OuterWidth() const;
@@ -154,6 +157,7 @@ public:
     QAction* actOptions = nullptr;
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
+    QAction* actStartWithDesktop = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -82,6 +82,7 @@ void TfrmMain::CreateCommands()
         {"actOptions", &actOptions},
         {"actHelp", &actHelp},
         {"actAbout", &actAbout},
+        {"actStartWithDesktop", &actStartWithDesktop},
     }};
     for (const auto& [name, slot] : slots) {
         const TCommandInfo* info = FindCommand(name);
@@ -109,6 +110,7 @@ void TfrmMain::CreateCommands()
     connect(actOptions, &QAction::triggered, this, &TfrmMain::actOptionsExecute);
     connect(actHelp, &QAction::triggered, this, &TfrmMain::actHelpExecute);
     connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
+    connect(actStartWithDesktop, &QAction::triggered, this, &TfrmMain::actStartWithDesktopExecute);
 
     // Connected after the handlers, so the states are refreshed once each command is done.
     for (const auto& [name, slot] : slots)
@@ -122,6 +124,7 @@ void TfrmMain::UpdateCommands()
 {
     actCompactUpdate();
     actPasteAutoHideUpdate();
+    actStartWithDesktopUpdate();
 }
 
 void TfrmMain::CreateCommandBars()

@@ -8,6 +8,7 @@
 #include "common/MessageBoxes.h"
 #include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
+#include "library/LibraryLocation.h"
 #include "library/TableDataset.h"
 #include "library/TableList.h"
 #include "settings/Registry.h"
@@ -68,8 +69,9 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
 
 void TfrmMain::ADOConBeforeConnect()
 {
+    // Tests name a file of their own; only the program's own name is looked up.
     if (ADOCon->DataSource() == kLibraryFileName)
-        ADOCon->SetDataSource(AppDir() + kLibraryFileName);
+        ADOCon->SetDataSource(PrepareLibrary(LocateLibrary(AppDir())));
 }
 
 void TfrmMain::OpenLibraryAtStartup()

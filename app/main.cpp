@@ -1,12 +1,23 @@
 #include "app/Application.h"
+#include "app/HiddenStart.h"
 #include "app/MainForm.h"
+#include "app/StartOptions.h"
 
 #include <QIcon>
 #include <QSessionManager>
 
 int main(int argc, char** argv)
 {
+    // Answered on the terminal, so they work without a display.
+    if (AsksForInformation(argc, argv)) {
+        const QCoreApplication info(argc, argv);
+        return AnswerOnTerminal(ParseStartOptions(QCoreApplication::arguments()));
+    }
     TApplication app(argc, argv);
+    // Read after the application has taken out its own options (-display and the like).
+    const TStartOptions options = ParseStartOptions(TApplication::arguments());
+    if (!options.error.isEmpty())
+        return AnswerOnTerminal(options);
     TApplication::setApplicationName(QStringLiteral("Pastewise"));
     TApplication::setApplicationDisplayName(QStringLiteral("Pastewise"));
     TApplication::setDesktopFileName(QStringLiteral("pastewise"));
@@ -21,7 +32,7 @@ int main(int argc, char** argv)
         // The slots already done stay done; the program still shows its window and runs.
         ReportException(std::current_exception());
     }
-    frmMain.show();
+    ShowAtStart(frmMain, options.hidden);
     // The session manager asks for a save before a logout, which may still be cancelled, and
     // when the user saves the session: the settings are written now and the program goes on.
     // When the session really ends it is told to quit, and the shutdown below runs.

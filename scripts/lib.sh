@@ -1,10 +1,12 @@
 # Shared by scripts/run and scripts/test: install what is missing on a Debian 12 machine.
 
 PW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
-  libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev)
+  libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev librsvg2-bin gzip)
 PW_RUN_PACKAGES=(fonts-dejavu-core librsvg2-bin)
+# scripts/package: CPack's DEB generator asks dpkg-shlibdeps for the dependencies.
+PW_PACKAGE_PACKAGES=(dpkg-dev file)
 PW_TEST_PACKAGES=(libbenchmark-dev xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl sqlite3
-  clang libclang-rt-14-dev tk)
+  clang libclang-rt-14-dev tk lintian desktop-file-utils appstream dpkg-dev file)
 
 pw_install_packages() {
   local missing=()
@@ -20,6 +22,12 @@ pw_install_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The release build of scripts/run and scripts/package.
+pw_build_release() {
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/release -j"$(pw_jobs)"
 }
 
 pw_jobs() {

@@ -42,6 +42,7 @@ const TExpectedCommand expectedCommands[] = {
     { "actOptions",       "View", "Options...",         "Options",            0,     16, false, false },
     { "actHelp",          "Help", "Contents",           "Help",               0,     10, false, false },
     { "actAbout",         "Help", "About",              "About",              0,     12, false, false },
+    { "actStartWithDesktop", "View", "Start With Desktop", "Start With Desktop", 0,  -1, true,  true  },
 };
 // clang-format on
 
@@ -121,7 +122,7 @@ void TestCommandTable::findCommand()
     QVERIFY(FindCommand("actnewtable") == nullptr); // names are case-sensitive identifiers
     QVERIFY(FindCommand("") == nullptr);
     QVERIFY(FindCommand("actNew") == nullptr);
-    QCOMPARE(FindCommand("actAbout"), &Commands().back());
+    QCOMPARE(FindCommand("actStartWithDesktop"), &Commands().back());
 }
 
 void TestCommandTable::menus()
@@ -141,9 +142,9 @@ void TestCommandTable::menus()
             "D&elete Entry=actDelete", "C&hange Entry Name=actEdit", "-", "&First Entry=actFirst",
             "&Last Entry=actLast", "&Next Entry=actNext", "&Previous Entry=actPrevious"}));
     QCOMPARE(flatten(menus[2]),
-        QStringList(
-            {"&Compact Mode=actCompact", "A&lways On Top=actTopMost", "&Auto Hide At Paste=actPasteAutoHide",
-                "&Show Tray Icon=actTrayIcon", "-", "&Options...=actOptions"}));
+        QStringList({"&Compact Mode=actCompact", "A&lways On Top=actTopMost",
+            "&Auto Hide At Paste=actPasteAutoHide", "&Show Tray Icon=actTrayIcon",
+            "Start &With Desktop=actStartWithDesktop", "-", "&Options...=actOptions"}));
     QCOMPARE(flatten(menus[3]), QStringList({"Contents=actHelp", "&About=actAbout"}));
 }
 

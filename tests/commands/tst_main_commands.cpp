@@ -7,12 +7,16 @@
 #include "app/About.h"
 #include "common/Common.h"
 #include "common/Declare.h"
+#include "common/Errors.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -97,6 +101,7 @@ private Q_SLOTS:
             {"actOptions",       "Options...",         "Options",            "",       false, true},
             {"actHelp",          "Contents",           "Help",               "",       false, true},
             {"actAbout",         "About",              "About",              "",       false, true},
+            {"actStartWithDesktop", "Start With Desktop", "Start With Desktop", "", true, false},
         };
         // clang-format on
         PresenceFixture fixture;
@@ -137,8 +142,9 @@ private Q_SLOTS:
             QStringLiteral(
                 "&Edit: Quick Paste; &Copy Only (Ctrl+C); -; A&dd Entry; D&elete Entry; "
                 "C&hange Entry Name (Ctrl+E); -; &First Entry; &Last Entry; &Next Entry; &Previous Entry"),
-            QStringLiteral(
-                "&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; &Show Tray Icon; -; &Options..."),
+            QStringLiteral("&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; &Show Tray Icon; "
+                           "Start &With Desktop; "
+                           "-; &Options..."),
             QStringLiteral("&Help: Contents; &About"),
         };
         QCOMPARE(menus, expected);
@@ -332,6 +338,53 @@ private Q_SLOTS:
                 (centres.last() - formCentre).manhattanLength() <= 2, "not centred over the main window");
         }
         QVERIFY(fixture.boxes.empty());
+    }
+
+    // The check mark is the entry's presence; the entry starts this very program hidden.
+    void startWithDesktopWritesAndRemovesTheAutostartEntry()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        QAction* action = command(form, "actStartWithDesktop");
+        const QString entryPath
+            = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/pastewise.desktop");
+        QVERIFY(!action->isChecked());
+
+        action->trigger();
+        QVERIFY(action->isChecked());
+        QFile entry(entryPath);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(entry.readAll());
+        entry.close();
+        QVERIFY2(text.contains(
+                     QStringLiteral("\nExec=\"%1\" --hidden\n").arg(QCoreApplication::applicationFilePath())),
+            qPrintable(text));
+
+        action->trigger();
+        QVERIFY(!action->isChecked());
+        QVERIFY(!QFile::exists(entryPath));
+
+        // Made by another copy or by hand: the menu shows it when it opens.
+        QDir().mkpath(QFileInfo(entryPath).absolutePath());
+        QVERIFY(QFile(entryPath).open(QIODevice::WriteOnly));
+        Q_EMIT form.ActionMainMenuBar1->actions().at(2)->menu()->aboutToShow();
+        QVERIFY(action->isChecked());
+    }
+
+    void startWithDesktopThatCannotWriteKeepsItsMarkAndReports()
+    {
+        PresenceFixture fixture;
+        TfrmMain& form = fixture.start();
+        // A file where the autostart folder should be: the entry cannot be written.
+        QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QAction* action = command(form, "actStartWithDesktop");
+        // As the click does: the mark flips, then the handler runs (called here directly, since
+        // an exception must not unwind through Qt's own frames).
+        action->setChecked(true);
+        QVERIFY_THROWS_EXCEPTION(AppError, form.actStartWithDesktopExecute());
+        QVERIFY(!action->isChecked());
     }
 };
 

@@ -117,11 +117,14 @@ bool AppHarness::launch(int timeoutMs)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), m_home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_configHome);
+    // The user's data folder is the one under the private HOME.
+    env.remove(QStringLiteral("XDG_DATA_HOME"));
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastewise.*=true"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_home);
-    m_process.start(m_appDir + QStringLiteral("/pastewise"), {});
+    m_process.start(
+        m_executable.isEmpty() ? m_appDir + QStringLiteral("/pastewise") : m_executable, m_arguments);
     return m_process.waitForStarted(timeoutMs);
 }
 

@@ -20,6 +20,11 @@ public:
     QString appDir() const { return m_appDir; }
     QString libraryPath() const { return m_appDir + QStringLiteral("/pastewise.mdb"); }
     QString configHome() const { return m_configHome; }
+    QString home() const { return m_home; }
+    // Runs this executable where it lies (an unpacked package, say) instead of the copy in
+    // the portable folder, and with these arguments.
+    void setExecutable(const QString& path) { m_executable = path; }
+    void setArguments(const QStringList& arguments) { m_arguments = arguments; }
     QString settingsPath() const;
 
     // Builds the library with the given SQL statements (an empty list gives an empty
@@ -60,6 +65,8 @@ private:
     QString m_appDir;
     QString m_home;
     QString m_configHome;
+    QString m_executable;
+    QStringList m_arguments;
     QProcess m_process;
     QString m_window;
     QString m_output;

@@ -1,0 +1,25 @@
+#include "app/HiddenStart.h"
+
+#include "app/MainForm.h"
+#include "app/TrayIcon.h"
+
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(lcStart, "pastewise.start")
+}
+
+void ShowAtStart(TfrmMain& form, bool hidden)
+{
+    if (!hidden) {
+        form.show();
+        return;
+    }
+    const auto* tray = form.findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
+    if (tray != nullptr && tray->IsReachable()) {
+        qCInfo(lcStart) << "hidden start; in the tray";
+        return;
+    }
+    qCInfo(lcStart) << "hidden start; no tray shows the icon, starting minimised";
+    form.showMinimized();
+}
