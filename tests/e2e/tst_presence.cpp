@@ -146,6 +146,11 @@ void TestPresenceEndToEnd::hotKeyShowsProgramReadyAndRecordsTarget()
         kWaitMs));
     xdo({QStringLiteral("type"), QStringLiteral("xyz")});
     QCOMPARE(searchBoxText(app), QStringLiteral("xyz"));
+    // Pressed again with the program in front: the program it was called from stays the target.
+    xdo({QStringLiteral("key"), QStringLiteral("ctrl+F8")});
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("paste target stays %1").arg(m_other->id())); },
+        kWaitMs));
 
     // From the minimised state too; the box is emptied and has the focus again.
     xdo({QStringLiteral("windowminimize"), app.mainWindow()});
