@@ -162,7 +162,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // Closing the window always ends the program; it never hides to the tray.
     event->accept();
-    QCoreApplication::quit();
+    TApplication::QuitAsAsked();
 }
 
 void TfrmMain::timerEvent(QTimerEvent* event)

@@ -9,7 +9,10 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
 
 using namespace XDesktop;
 
@@ -60,11 +63,14 @@ private Q_SLOTS:
     void minimiseHidesIntoTrayAndClickBringsBack();
     void minimiseWithoutTrayHostKeepsTaskbarEntry();
     void alwaysOnTopIsAppliedAtStartAndOnEveryShow();
+    void signalWhileOptionsIsOpenEndsWithoutAnotherBox();
 
 private:
     // Presses a combination in the other program; true when the program came to the front.
     bool pressAndExpectProgram(AppHarness& app, const QString& combination);
     QString searchBoxText(AppHarness& app);
+    // Opens View > Options... from the keyboard; the dialog's window, "" when it did not open.
+    QString openOptions(AppHarness& app);
 
     std::unique_ptr<OtherProgram> m_other;
     QProcess m_trayer;
@@ -193,6 +199,31 @@ void TestPresenceEndToEnd::secondCopyReportsHotKeyAndStillStarts()
     QVERIFY(first.boxesShown().isEmpty());
 }
 
+QString TestPresenceEndToEnd::openOptions(AppHarness& app)
+{
+    const auto visibleWindows = [&](const QString& name) {
+        return xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--pid"), QString::number(app.pid()), QStringLiteral("--name"), name})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+    const QStringList before = visibleWindows(QStringLiteral(".*"));
+    xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), app.mainWindow()});
+    xdo({QStringLiteral("key"), QStringLiteral("alt+v")});
+    // The item is chosen once the menu is on the screen.
+    if (!QTest::qWaitFor(
+            [&] { return visibleWindows(QStringLiteral(".*")).size() > before.size(); }, kWaitMs))
+        return {};
+    xdo({QStringLiteral("key"), QStringLiteral("o")});
+    QStringList dialog;
+    (void)QTest::qWaitFor(
+        [&] {
+            dialog = visibleWindows(QStringLiteral("^Options$"));
+            return !dialog.isEmpty();
+        },
+        kWaitMs);
+    return dialog.value(0);
+}
+
 void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
 {
     m_trayer.start(QStringLiteral("trayer"),
@@ -273,6 +304,30 @@ void TestPresenceEndToEnd::alwaysOnTopIsAppliedAtStartAndOnEveryShow()
     QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
 
     QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::signalWhileOptionsIsOpenEndsWithoutAnotherBox()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    QVERIFY(!openOptions(app).isEmpty());
+    // The dialog has released the hotkey, and another program takes it meanwhile: closing the
+    // dialog cannot get it back, which a user would be told in a box.
+    AppHarness other;
+    QVERIFY(other.createLibrary(kOneTable));
+    QVERIFY(other.start());
+    QVERIFY(other.boxesShown().isEmpty());
+
+    QVERIFY(app.sendSignal(SIGTERM));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY2(app.boxesShown().isEmpty(), qPrintable(app.boxesShown().join(QLatin1Char('\n'))));
+    QVERIFY(app.output().contains(
+        QStringLiteral("not shown, no one can answer it: Pastewise | Unable register hot key!")));
+    QVERIFY(app.settingsText().contains(QStringLiteral("\"CurTable\"=\"Mail\"")));
+    QVERIFY(other.closeWindow());
 }
 
 QTEST_MAIN(TestPresenceEndToEnd)
