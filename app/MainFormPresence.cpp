@@ -45,8 +45,13 @@ void TfrmMain::ShowWin(bool visible)
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     BringToFront();
-    txtName->setText(QString());
-    txtName->setFocus();
+    // With a box or dialog open the user is in the middle of a command, and the box is what
+    // comes to the front. Emptying the search box now would move the current entry under it:
+    // a delete confirmed afterwards would remove another entry than the one it asked about.
+    if (QApplication::activeModalWidget() == nullptr) {
+        txtName->setText(QString());
+        txtName->setFocus();
+    }
     ApplyTopMost();
 }
 
@@ -57,6 +62,8 @@ void TfrmMain::BringToFront()
     QWidget* front = QApplication::activeModalWidget();
     if (front == nullptr || !front->isVisible())
         front = this;
+    if (front != this)
+        raise();
     front->raise();
     // Qt holds back its own request until the window is mapped and sends it then, which can
     // be after a quick paste has handed the focus to another program: the focus would come

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void hotKeyShowsProgramReadyAndRecordsTarget();
     void secondCopyReportsHotKeyAndStillStarts();
     void minimiseHidesIntoTrayAndClickBringsBack();
+    void trayClickWhileADialogIsOpenBringsTheDialogBack();
     void minimiseWithoutTrayHostKeepsTaskbarEntry();
     void alwaysOnTopIsAppliedAtStartAndOnEveryShow();
     void signalWhileOptionsIsOpenEndsWithoutAnotherBox();
@@ -69,6 +70,9 @@ private:
     // Presses a combination in the other program; true when the program came to the front.
     bool pressAndExpectProgram(AppHarness& app, const QString& combination);
     QString searchBoxText(AppHarness& app);
+    bool startTrayHost();
+    // The program's icon in the tray host (a small window of its own), once it is viewable.
+    QString trayIcon();
     // Opens View > Options... from the keyboard; the dialog's window, "" when it did not open.
     QString openOptions(AppHarness& app);
 
@@ -199,6 +203,42 @@ void TestPresenceEndToEnd::secondCopyReportsHotKeyAndStillStarts()
     QVERIFY(first.boxesShown().isEmpty());
 }
 
+bool TestPresenceEndToEnd::startTrayHost()
+{
+    m_trayer.start(QStringLiteral("trayer"),
+        {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
+            QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"),
+            QStringLiteral("100"), QStringLiteral("--height"), QStringLiteral("24")});
+    return m_trayer.waitForStarted(kWaitMs)
+        && QTest::qWaitFor(
+            [] {
+                return !xdo({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("^trayer$")})
+                            .isEmpty();
+            },
+            kWaitMs);
+}
+
+QString TestPresenceEndToEnd::trayIcon()
+{
+    QString icon;
+    const QRegularExpression iconLine(QStringLiteral("^\\s*(0x[0-9a-f]+) \"Pastewise\": \\(\"pastewise\" "
+                                                     "\"Pastewise\"\\)\\s+(\\d+)x(\\d+)"),
+        QRegularExpression::MultilineOption);
+    (void)QTest::qWaitFor(
+        [&] {
+            auto it = iconLine.globalMatch(AppHarness::run(
+                QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
+            while (it.hasNext()) {
+                const auto m = it.next();
+                if (m.captured(2).toInt() <= 64 && m.captured(3).toInt() <= 64)
+                    icon = m.captured(1);
+            }
+            return !icon.isEmpty() && isViewable(icon);
+        },
+        kWaitMs);
+    return isViewable(icon) ? icon : QString();
+}
+
 QString TestPresenceEndToEnd::openOptions(AppHarness& app)
 {
     const auto visibleWindows = [&](const QString& name) {
@@ -226,38 +266,12 @@ QString TestPresenceEndToEnd::openOptions(AppHarness& app)
 
 void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
 {
-    m_trayer.start(QStringLiteral("trayer"),
-        {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
-            QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"),
-            QStringLiteral("100"), QStringLiteral("--height"), QStringLiteral("24")});
-    QVERIFY(m_trayer.waitForStarted(kWaitMs));
-    QVERIFY(QTest::qWaitFor(
-        [] {
-            return !xdo({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("^trayer$")})
-                        .isEmpty();
-        },
-        kWaitMs));
+    QVERIFY(startTrayHost());
     AppHarness app;
     QVERIFY(app.createLibrary(kOneTable));
     QVERIFY(app.start());
-
-    // The icon is a small window of the program embedded in the tray host.
-    QString icon;
-    const QRegularExpression iconLine(QStringLiteral("^\\s*(0x[0-9a-f]+) \"Pastewise\": \\(\"pastewise\" "
-                                                     "\"Pastewise\"\\)\\s+(\\d+)x(\\d+)"),
-        QRegularExpression::MultilineOption);
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            auto it = iconLine.globalMatch(AppHarness::run(
-                QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
-            while (it.hasNext()) {
-                const auto m = it.next();
-                if (m.captured(2).toInt() <= 64 && m.captured(3).toInt() <= 64)
-                    icon = m.captured(1);
-            }
-            return !icon.isEmpty() && isViewable(icon);
-        },
-        kWaitMs));
+    const QString icon = trayIcon();
+    QVERIFY(!icon.isEmpty());
 
     xdo({QStringLiteral("type"), QStringLiteral("kept")});
     xdo({QStringLiteral("windowminimize"), app.mainWindow()});
@@ -273,6 +287,25 @@ void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
     xdo({QStringLiteral("type"), QStringLiteral("new")});
     QCOMPARE(searchBoxText(app), QStringLiteral("new"));
     QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::trayClickWhileADialogIsOpenBringsTheDialogBack()
+{
+    QVERIFY(startTrayHost());
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    QVERIFY(app.start());
+    const QString icon = trayIcon();
+    QVERIFY(!icon.isEmpty());
+    const QString dialog = openOptions(app);
+    QVERIFY(!dialog.isEmpty());
+
+    QVERIFY(m_other->bringToFront());
+    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
+        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == dialog; }, kWaitMs));
+    QVERIFY(isViewable(app.mainWindow()));
+    QVERIFY(app.sendSignal(SIGTERM)); // the main window takes no close request under the dialog
 }
 
 void TestPresenceEndToEnd::minimiseWithoutTrayHostKeepsTaskbarEntry()
