@@ -2,13 +2,17 @@
 
 #include "common/Errors.h"
 #include "common/MessageBoxes.h"
+#include "common/Unattended.h"
 
+#include <QDialog>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 Q_LOGGING_CATEGORY(lcApp, "pastewise.app")
@@ -26,6 +30,9 @@ void signalHandler(int signo)
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // The user's request covers the loop it ended, not a request that comes later (the
+    // session ending while shutdown is still busy).
+    connect(this, &QCoreApplication::aboutToQuit, this, [this] { m_quitAsAsked = false; });
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
@@ -73,9 +80,49 @@ void TApplication::onTerminationSignal()
     char byte = 0;
     [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
     qCInfo(lcApp) << "termination signal" << int(byte) << "- shutting down normally";
+    EndUnattended("termination signal");
+}
+
+void TApplication::QuitAsAsked()
+{
+    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
+        app->m_quitAsAsked = true;
+    QCoreApplication::quit();
+}
+
+bool TApplication::event(QEvent* event)
+{
+    // The session manager's last word at the end of a desktop session arrives as a quit
+    // request the program did not make itself.
+    if (event->type() == QEvent::Quit && !std::exchange(m_quitAsAsked, false) && !m_terminationRequested) {
+        qCInfo(lcApp) << "asked to quit from outside (end of the session) - shutting down normally";
+        EndUnattended("end of the session");
+    }
+    return QApplication::event(event);
+}
+
+void TApplication::EndUnattended(const char* why)
+{
+    if (m_terminationRequested)
+        return;
     m_terminationRequested = true;
-    // Modal boxes run nested loops; closing every top-level window first lets them
-    // return so the outer loop can end and the shutdown steps run.
+    SetNoOneCanBeAsked();
+    // Modal boxes and dialogs run nested loops; each is answered with Cancel so the code
+    // waiting on it carries on as after a cancel (a dialog restores what it had released),
+    // and the loops can unwind. Boxes opened from there on are not shown at all.
+    QList<QPointer<QDialog>> dialogs;
+    for (QWidget* window : topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog != nullptr && dialog->isVisible())
+            dialogs << dialog;
+    }
+    for (const QPointer<QDialog>& dialog : std::as_const(dialogs)) {
+        if (dialog.isNull() || !dialog->isVisible())
+            continue;
+        qCInfo(lcApp).noquote() << "closing" << dialog->metaObject()->className() << "as cancelled:" << why;
+        dialog->reject();
+    }
     closeAllWindows();
+    // Before the main loop runs (a box during start-up) this does nothing; the program
+    // entry then skips the loop.
     quit();
 }

@@ -16,10 +16,22 @@ public:
     // A signal came before the main loop ran (during a start-up box); the loop is skipped.
     bool TerminationRequested() const { return m_terminationRequested; }
 
+    // Ends the main loop because the user asked for it (Exit, closing the main window). Any
+    // other request to quit comes from outside, such as the end of the desktop session, and
+    // is treated like a termination signal.
+    static void QuitAsAsked();
+
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void onTerminationSignal();
+    // No one is left to answer: every open box and dialog is closed as cancelled, no new one
+    // is shown (see common/Unattended.h), and the loop, or start-up, ends.
+    void EndUnattended(const char* why);
     class QSocketNotifier* m_signalNotifier = nullptr;
     bool m_terminationRequested = false;
+    bool m_quitAsAsked = false;
 };
 
 // Reports an error caught outside the event dispatch (start-up) the same way.

@@ -2,6 +2,8 @@
 
 #include "app/Application.h"
 #include "app/EntryGrid.h"
+#include "app/LayoutCalc.h"
+#include "app/PlacementFit.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
@@ -34,6 +36,10 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateControls();
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(607 - 8, 429 - 27);
+    // Any smaller and the search box is out of sight; a window stored at a smaller size comes
+    // back at this one.
+    setMinimumSize(Design::ClientWidthFromOuter(MinimumOuterSize.width()),
+        Design::ClientHeightFromOuter(MinimumOuterSize.height()));
     CreateLibraryComponents(librarySource);
 }
 
@@ -156,7 +162,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // Closing the window always ends the program; it never hides to the tray.
     event->accept();
-    QCoreApplication::quit();
+    TApplication::QuitAsAsked();
 }
 
 void TfrmMain::timerEvent(QTimerEvent* event)

@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 #include "app/TrayIcon.h"
 #include "common/Declare.h"
+#include "delivery/DesktopRoutines.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
 
@@ -44,8 +45,13 @@ void TfrmMain::ShowWin(bool visible)
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     BringToFront();
-    txtName->setText(QString());
-    txtName->setFocus();
+    // With a box or dialog open the user is in the middle of a command, and the box is what
+    // comes to the front. Emptying the search box now would move the current entry under it:
+    // a delete confirmed afterwards would remove another entry than the one it asked about.
+    if (QApplication::activeModalWidget() == nullptr) {
+        txtName->setText(QString());
+        txtName->setFocus();
+    }
     ApplyTopMost();
 }
 
@@ -56,6 +62,8 @@ void TfrmMain::BringToFront()
     QWidget* front = QApplication::activeModalWidget();
     if (front == nullptr || !front->isVisible())
         front = this;
+    if (front != this)
+        raise();
     front->raise();
     // Qt holds back its own request until the window is mapped and sends it then, which can
     // be after a quick paste has handed the focus to another program: the focus would come
@@ -78,9 +86,18 @@ void TfrmMain::BringToFront()
 void TfrmMain::WMHotKey()
 {
     // Sampled before the window is shown, so it is the focus of the program that was in
-    // front when the key was pressed.
-    TargetWindow = Desktop().FocusedWindow();
-    qCInfo(lcPresence).noquote() << "activation hotkey; paste target" << QString::number(TargetWindow);
+    // front when the key was pressed. When that is this program itself (the key pressed
+    // again, or while a box or the value prompt is open) the program it was called from
+    // stays the target: pasting into our own search box is never what the user wants.
+    Platform& desktop = Desktop();
+    const quint32 focused = GetFocusedWindow(desktop);
+    if (desktop.IsOwnWindow(focused)) {
+        qCInfo(lcPresence).noquote() << "activation hotkey in this program; paste target stays"
+                                     << QString::number(TargetWindow);
+    } else {
+        TargetWindow = focused;
+        qCInfo(lcPresence).noquote() << "activation hotkey; paste target" << QString::number(TargetWindow);
+    }
     ShowWin(true);
 }
 

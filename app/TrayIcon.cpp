@@ -2,6 +2,12 @@
 
 #include "common/Common.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
 namespace {
 std::function<bool()>& AreaProbe()
 {
@@ -22,6 +28,26 @@ TTrayIcon::TTrayIcon(const QIcon& icon, QObject* parent)
         if (reason == QSystemTrayIcon::Trigger)
             Q_EMIT leftButtonPressed();
     });
+    // The icon's window may come and go with the notification area; watching the
+    // application catches it whenever it exists.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool TTrayIcon::eventFilter(QObject* watched, QEvent* event)
+{
+    // In a notification area of the XEmbed kind the icon is a window of this program, and
+    // while a box or dialog is open Qt drops every click on the program's other windows; the
+    // icon would be dead just when the user needs it to find the box again. A window that
+    // belongs to the box (its transient) is exempt, so the icon is made one, for each box as
+    // it opens. On the X side nothing changes for a window already embedded.
+    if (event->type() == QEvent::WindowBlocked && watched->isWidgetType()
+        && watched->inherits("QSystemTrayIconSys")) {
+        QWindow* icon = static_cast<QWidget*>(watched)->windowHandle();
+        QWindow* box = QGuiApplication::modalWindow();
+        if (icon != nullptr && box != nullptr && box != icon)
+            icon->setTransientParent(box);
+    }
+    return QSystemTrayIcon::eventFilter(watched, event);
 }
 
 bool TTrayIcon::IsReachable() const

@@ -22,4 +22,7 @@ public:
 
 Q_SIGNALS:
     void leftButtonPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

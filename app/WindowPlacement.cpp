@@ -1,5 +1,15 @@
+#include "app/LayoutCalc.h"
 #include "app/MainForm.h"
+#include "app/PlacementFit.h"
 #include "settings/Settings.h"
+
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QScreen>
+
+namespace {
+Q_LOGGING_CATEGORY(lcPlacement, "pastewise.placement")
+} // namespace
 
 // Placement round-trips exactly under any window manager because it is stored as
 // the frame's top-left corner and the outer size by the design frame rule.
@@ -21,8 +31,24 @@ void LoadWindowPlacement(TfrmMain& form)
     const PlacementToApply placement = LoadWindowPlacementValues();
     if (placement.ApplyBounds) {
         const WindowBounds& b = placement.Bounds;
-        form.move(b.Left, b.Top);
-        form.resize(qMax(0, b.Width - 8), qMax(0, b.Height - 27));
+        // Whatever the file says, the window comes up where it can be seen and used: at
+        // least its minimum size, and inside the screen area that is free of panels.
+        QList<QRect> areas;
+        if (const QScreen* primary = QGuiApplication::primaryScreen())
+            areas << primary->availableGeometry();
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (screen != QGuiApplication::primaryScreen())
+                areas << screen->availableGeometry();
+        }
+        const QRect fitted = FitPlacement(b.Left, b.Top, b.Width, b.Height, MinimumOuterSize, areas);
+        // Compared field by field: the stored numbers may overflow a rectangle's right edge.
+        if (fitted.x() != b.Left || fitted.y() != b.Top || fitted.width() != b.Width
+            || fitted.height() != b.Height)
+            qCInfo(lcPlacement) << "stored placement" << b.Left << b.Top << b.Width << b.Height
+                                << "is not usable here; placed at" << fitted;
+        form.move(fitted.topLeft());
+        form.resize(
+            Design::ClientWidthFromOuter(fitted.width()), Design::ClientHeightFromOuter(fitted.height()));
     }
     if (placement.Maximize)
         form.setWindowState(form.windowState() | Qt::WindowMaximized);

@@ -1,6 +1,7 @@
 #include "MessageBoxes.h"
 
 #include "Common.h"
+#include "Unattended.h"
 
 #include <QLoggingCategory>
 #include <QMessageBox>
@@ -18,6 +19,11 @@ BoxObserver& observer()
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
     QMessageBox::StandardButtons buttons, QWidget* parent)
 {
+    if (NoOneCanBeAsked()) {
+        // A box now would hold up the end of the program until it is killed.
+        qCInfo(lcBoxes).noquote() << "not shown, no one can answer it:" << caption << "|" << text;
+        return QMessageBox::Cancel;
+    }
     qCInfo(lcBoxes).noquote() << "box:" << caption << "|" << text;
     if (observer()) {
         const BoxKind kind = icon == QMessageBox::Critical ? BoxKind::Error

@@ -9,7 +9,10 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
 
 using namespace XDesktop;
 
@@ -58,13 +61,20 @@ private Q_SLOTS:
     void hotKeyShowsProgramReadyAndRecordsTarget();
     void secondCopyReportsHotKeyAndStillStarts();
     void minimiseHidesIntoTrayAndClickBringsBack();
+    void trayClickWhileADialogIsOpenBringsTheDialogBack();
     void minimiseWithoutTrayHostKeepsTaskbarEntry();
     void alwaysOnTopIsAppliedAtStartAndOnEveryShow();
+    void signalWhileOptionsIsOpenEndsWithoutAnotherBox();
 
 private:
     // Presses a combination in the other program; true when the program came to the front.
     bool pressAndExpectProgram(AppHarness& app, const QString& combination);
     QString searchBoxText(AppHarness& app);
+    bool startTrayHost();
+    // The program's icon in the tray host (a small window of its own), once it is viewable.
+    QString trayIcon();
+    // Opens View > Options... from the keyboard; the dialog's window, "" when it did not open.
+    QString openOptions(AppHarness& app);
 
     std::unique_ptr<OtherProgram> m_other;
     QProcess m_trayer;
@@ -146,6 +156,11 @@ void TestPresenceEndToEnd::hotKeyShowsProgramReadyAndRecordsTarget()
         kWaitMs));
     xdo({QStringLiteral("type"), QStringLiteral("xyz")});
     QCOMPARE(searchBoxText(app), QStringLiteral("xyz"));
+    // Pressed again with the program in front: the program it was called from stays the target.
+    xdo({QStringLiteral("key"), QStringLiteral("ctrl+F8")});
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("paste target stays %1").arg(m_other->id())); },
+        kWaitMs));
 
     // From the minimised state too; the box is emptied and has the focus again.
     xdo({QStringLiteral("windowminimize"), app.mainWindow()});
@@ -188,29 +203,28 @@ void TestPresenceEndToEnd::secondCopyReportsHotKeyAndStillStarts()
     QVERIFY(first.boxesShown().isEmpty());
 }
 
-void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
+bool TestPresenceEndToEnd::startTrayHost()
 {
     m_trayer.start(QStringLiteral("trayer"),
         {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
             QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"),
             QStringLiteral("100"), QStringLiteral("--height"), QStringLiteral("24")});
-    QVERIFY(m_trayer.waitForStarted(kWaitMs));
-    QVERIFY(QTest::qWaitFor(
-        [] {
-            return !xdo({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("^trayer$")})
-                        .isEmpty();
-        },
-        kWaitMs));
-    AppHarness app;
-    QVERIFY(app.createLibrary(kOneTable));
-    QVERIFY(app.start());
+    return m_trayer.waitForStarted(kWaitMs)
+        && QTest::qWaitFor(
+            [] {
+                return !xdo({QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("^trayer$")})
+                            .isEmpty();
+            },
+            kWaitMs);
+}
 
-    // The icon is a small window of the program embedded in the tray host.
+QString TestPresenceEndToEnd::trayIcon()
+{
     QString icon;
     const QRegularExpression iconLine(QStringLiteral("^\\s*(0x[0-9a-f]+) \"Pastewise\": \\(\"pastewise\" "
                                                      "\"Pastewise\"\\)\\s+(\\d+)x(\\d+)"),
         QRegularExpression::MultilineOption);
-    QVERIFY(QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             auto it = iconLine.globalMatch(AppHarness::run(
                 QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}));
@@ -221,7 +235,43 @@ void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
             }
             return !icon.isEmpty() && isViewable(icon);
         },
-        kWaitMs));
+        kWaitMs);
+    return isViewable(icon) ? icon : QString();
+}
+
+QString TestPresenceEndToEnd::openOptions(AppHarness& app)
+{
+    const auto visibleWindows = [&](const QString& name) {
+        return xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--pid"), QString::number(app.pid()), QStringLiteral("--name"), name})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+    const QStringList before = visibleWindows(QStringLiteral(".*"));
+    xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), app.mainWindow()});
+    xdo({QStringLiteral("key"), QStringLiteral("alt+v")});
+    // The item is chosen once the menu is on the screen.
+    if (!QTest::qWaitFor(
+            [&] { return visibleWindows(QStringLiteral(".*")).size() > before.size(); }, kWaitMs))
+        return {};
+    xdo({QStringLiteral("key"), QStringLiteral("o")});
+    QStringList dialog;
+    (void)QTest::qWaitFor(
+        [&] {
+            dialog = visibleWindows(QStringLiteral("^Options$"));
+            return !dialog.isEmpty();
+        },
+        kWaitMs);
+    return dialog.value(0);
+}
+
+void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
+{
+    QVERIFY(startTrayHost());
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    QVERIFY(app.start());
+    const QString icon = trayIcon();
+    QVERIFY(!icon.isEmpty());
 
     xdo({QStringLiteral("type"), QStringLiteral("kept")});
     xdo({QStringLiteral("windowminimize"), app.mainWindow()});
@@ -237,6 +287,25 @@ void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
     xdo({QStringLiteral("type"), QStringLiteral("new")});
     QCOMPARE(searchBoxText(app), QStringLiteral("new"));
     QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::trayClickWhileADialogIsOpenBringsTheDialogBack()
+{
+    QVERIFY(startTrayHost());
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    QVERIFY(app.start());
+    const QString icon = trayIcon();
+    QVERIFY(!icon.isEmpty());
+    const QString dialog = openOptions(app);
+    QVERIFY(!dialog.isEmpty());
+
+    QVERIFY(m_other->bringToFront());
+    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
+        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == dialog; }, kWaitMs));
+    QVERIFY(isViewable(app.mainWindow()));
+    QVERIFY(app.sendSignal(SIGTERM)); // the main window takes no close request under the dialog
 }
 
 void TestPresenceEndToEnd::minimiseWithoutTrayHostKeepsTaskbarEntry()
@@ -268,6 +337,30 @@ void TestPresenceEndToEnd::alwaysOnTopIsAppliedAtStartAndOnEveryShow()
     QVERIFY(QTest::qWaitFor([&] { return isAbove(app.mainWindow()); }, kWaitMs));
 
     QVERIFY(app.closeWindow());
+}
+
+void TestPresenceEndToEnd::signalWhileOptionsIsOpenEndsWithoutAnotherBox()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    QVERIFY(!openOptions(app).isEmpty());
+    // The dialog has released the hotkey, and another program takes it meanwhile: closing the
+    // dialog cannot get it back, which a user would be told in a box.
+    AppHarness other;
+    QVERIFY(other.createLibrary(kOneTable));
+    QVERIFY(other.start());
+    QVERIFY(other.boxesShown().isEmpty());
+
+    QVERIFY(app.sendSignal(SIGTERM));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY2(app.boxesShown().isEmpty(), qPrintable(app.boxesShown().join(QLatin1Char('\n'))));
+    QVERIFY(app.output().contains(
+        QStringLiteral("not shown, no one can answer it: Pastewise | Unable register hot key!")));
+    QVERIFY(app.settingsText().contains(QStringLiteral("\"CurTable\"=\"Mail\"")));
+    QVERIFY(other.closeWindow());
 }
 
 QTEST_MAIN(TestPresenceEndToEnd)
