@@ -35,10 +35,12 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(607 - 8, 429 - 27);
     CreateLibraryComponents(librarySource);
+    SetStoreRefusalHandler([this](const QString& message) { OfferRefusedChange(message); });
 }
 
 TfrmMain::~TfrmMain()
 {
+    SetStoreRefusalHandler({});
     // The children outlive this object's own part: closing the connection closes the
     // dataset, whose notifications must no longer reach the window's handlers or views.
     if (tbl != nullptr)
@@ -99,6 +101,8 @@ void TfrmMain::FormCreate()
     ApplyTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
         SetTrayIconShown(true);
+    // Named before the library opens, so a library that fails to open cannot hide them.
+    ReportRecoveredEntries();
     OpenLibraryAtStartup(); // 10 to 13
 }
 
@@ -154,7 +158,13 @@ void TfrmMain::actExitExecute()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing the window always ends the program; it never hides to the tray.
+    // Closing the window ends the program; it never hides to the tray. A change that cannot
+    // be stored is asked about first, and the user may stay; when nobody can be asked, the
+    // shutdown keeps it in a recovery file instead.
+    if (!UnattendedShutdown() && !StoreOpenEntryBeforeExit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }

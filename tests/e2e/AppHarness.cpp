@@ -24,6 +24,7 @@ AppHarness::AppHarness()
     m_appDir = m_root.path() + QStringLiteral("/app");
     m_home = m_root.path() + QStringLiteral("/home");
     m_configHome = m_root.path() + QStringLiteral("/config");
+    m_dataHome = m_root.path() + QStringLiteral("/data");
     QDir().mkpath(m_appDir);
     QDir().mkpath(m_home);
     QDir().mkpath(m_configHome);
@@ -117,6 +118,7 @@ bool AppHarness::launch(int timeoutMs)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), m_home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_configHome);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_dataHome);
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastewise.*=true"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     m_process.setProcessEnvironment(env);

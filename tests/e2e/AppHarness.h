@@ -20,6 +20,7 @@ public:
     QString appDir() const { return m_appDir; }
     QString libraryPath() const { return m_appDir + QStringLiteral("/pastewise.mdb"); }
     QString configHome() const { return m_configHome; }
+    QString dataHome() const { return m_dataHome; }
     QString settingsPath() const;
 
     // Builds the library with the given SQL statements (an empty list gives an empty
@@ -60,6 +61,7 @@ private:
     QString m_appDir;
     QString m_home;
     QString m_configHome;
+    QString m_dataHome;
     QProcess m_process;
     QString m_window;
     QString m_output;
