@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -153,15 +154,18 @@ bool TfrmMain::SaveSettings()
 
 void TfrmMain::actExitExecute()
 {
+    const QScopedValueRollback asked(m_exitCommand, true);
     close();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing the window ends the program; it never hides to the tray. A change that cannot
-    // be stored is asked about first, and the user may stay; when nobody can be asked, the
-    // shutdown keeps it in a recovery file instead.
-    if (!UnattendedShutdown() && !StoreOpenEntryBeforeExit()) {
+    // Closing the window ends the program; it never hides to the tray. When the user closes it
+    // (the Exit command, the window manager's close), a change that cannot be stored is asked
+    // about first, and the user may stay. Other closes (a termination signal, the session
+    // ending) ask nobody; the shutdown keeps such a change in a recovery file instead.
+    const bool userClose = event->spontaneous() || m_exitCommand;
+    if (userClose && !UnattendedShutdown() && !StoreOpenEntryBeforeExit()) {
         event->ignore();
         return;
     }

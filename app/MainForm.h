@@ -215,5 +215,6 @@ private:
     int m_timerId = 0;
     bool m_destroyed = false;
     bool m_unattendedShutdown = false;
+    bool m_exitCommand = false; // the Exit command is closing the window
     bool m_libraryReadOnly = false;
 };

@@ -215,7 +215,7 @@ void TestEntryRefusals::exitWithARefusedChangeAsksAndMayBeCalledOff()
 
     // Go Back: the window stays open with the text.
     m_fx->confirmAnswer = false;
-    QVERIFY(!form.close());
+    m_fx->click(form.actExit);
     QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Choice});
     QVERIFY(form.isVisible());
     QCOMPARE(form.tbl->State(), DatasetState::Edit);
@@ -225,9 +225,9 @@ void TestEntryRefusals::exitWithARefusedChangeAsksAndMayBeCalledOff()
     SetChoiceObserver([](const QString&, const QStringList& buttons) {
         return int(buttons.indexOf(QStringLiteral("Save to File")));
     });
-    const bool closed = form.close();
+    m_fx->click(form.actExit);
     SetChoiceObserver({});
-    QVERIFY(closed);
+    QVERIFY(!form.isVisible());
     const QDir folder(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Pastewise"));
     const QStringList files = folder.entryList({QStringLiteral("recovered-*.txt")});
     QCOMPARE(files.size(), 1);
@@ -264,7 +264,7 @@ void TestEntryRefusals::readOnlyLibraryIsSaidOnceAndCannotBeChanged()
     typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" more"));
     QCOMPARE(form.memValue->toPlainText(), QStringLiteral("dark"));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
-    QVERIFY(form.close());
+    m_fx->click(form.actExit);
     QCOMPARE(m_fx->boxes.size(), 1);
 }
 
