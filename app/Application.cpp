@@ -19,6 +19,12 @@ Q_LOGGING_CATEGORY(lcApp, "pastewise.app")
 
 int g_signalPipe[2] = {-1, -1};
 
+std::function<void(const QString&)>& refusalHandler()
+{
+    static std::function<void(const QString&)> instance;
+    return instance;
+}
+
 void signalHandler(int signo)
 {
     // Only async-signal-safe work here: wake the event loop through the pipe.
@@ -49,6 +55,11 @@ void ReportException(std::exception_ptr error)
 {
     try {
         std::rethrow_exception(std::move(error));
+    } catch (const StoreRefusedError& e) {
+        if (refusalHandler())
+            refusalHandler()(e.message());
+        else
+            ShowErrorBox(e.message());
     } catch (const AppError& e) {
         ShowErrorBox(e.message());
     } catch (const std::exception& e) {
@@ -56,6 +67,11 @@ void ReportException(std::exception_ptr error)
     } catch (...) {
         ShowErrorBox(QStringLiteral("Unknown error"));
     }
+}
+
+void SetStoreRefusalHandler(std::function<void(const QString& message)> handler)
+{
+    refusalHandler() = std::move(handler);
 }
 
 void TApplication::InstallTerminationSignals()

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <functional>
+
 // The one place where an error that escapes a handler is caught: it is shown in the
 // standard error box and the event loop carries on.
 class TApplication final : public QApplication {
@@ -36,3 +38,7 @@ private:
 
 // Reports an error caught outside the event dispatch (start-up) the same way.
 void ReportException(std::exception_ptr error);
+
+// Who offers ways to keep a change the engine refused to store (StoreRefusedError) instead
+// of only reporting it; without one the refusal is shown like any other error.
+void SetStoreRefusalHandler(std::function<void(const QString& message)> handler);

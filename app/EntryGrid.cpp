@@ -81,6 +81,13 @@ TEntryGrid::TEntryGrid(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
+void TEntryGrid::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+}
+
 bool TEntryGrid::Active() const
 {
     return m_dataset != nullptr && m_dataset->Active();
@@ -158,6 +165,10 @@ void TEntryGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     const int pageRows = qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()));
+    if (m_readOnly && event->key() == Qt::Key_Down && m_dataset->CurrentRow() + 1 >= m_dataset->RecordCount())
+        return;
+    if (m_readOnly && (event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete))
+        return;
     switch (event->key()) {
     case Qt::Key_Up:
         m_dataset->Prior();
@@ -223,7 +234,7 @@ void TEntryGrid::CommitEdit()
 
 void TEntryGrid::EditCurrentName()
 {
-    if (!Active() || m_dataset->CurrentRow() < 0)
+    if (m_readOnly || !Active() || m_dataset->CurrentRow() < 0)
         return;
     if (!hasFocus()) {
         m_editOnFocus = true;

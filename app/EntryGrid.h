@@ -20,6 +20,8 @@ public:
     explicit TEntryGrid(QWidget* parent = nullptr);
 
     void SetDataset(TTableDataset* dataset) { m_dataset = dataset; }
+    // A library that can only be read: no cell editor, no new or deleted rows.
+    void SetReadOnly(bool readOnly);
     bool IsEditingCell() const { return state() == QAbstractItemView::EditingState; }
     // Hands a name typed into the open cell editor to the dataset and closes the editor, for
     // commands that move or close the table while the editor keeps the focus.
@@ -49,4 +51,5 @@ private:
     TTableDataset* m_dataset = nullptr;
     bool m_following = false;
     bool m_editOnFocus = false;
+    bool m_readOnly = false;
 };

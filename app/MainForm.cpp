@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -41,10 +42,12 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     setMinimumSize(Design::ClientWidthFromOuter(MinimumOuterSize.width()),
         Design::ClientHeightFromOuter(MinimumOuterSize.height()));
     CreateLibraryComponents(librarySource);
+    SetStoreRefusalHandler([this](const QString& message) { OfferRefusedChange(message); });
 }
 
 TfrmMain::~TfrmMain()
 {
+    SetStoreRefusalHandler({});
     // The children outlive this object's own part: closing the connection closes the
     // dataset, whose notifications must no longer reach the window's handlers or views.
     if (tbl != nullptr)
@@ -105,6 +108,8 @@ void TfrmMain::FormCreate()
     ApplyTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
         SetTrayIconShown(true);
+    // Named before the library opens, so a library that fails to open cannot hide them.
+    ReportRecoveredEntries();
     OpenLibraryAtStartup(); // 10 to 13
 }
 
@@ -155,12 +160,21 @@ bool TfrmMain::SaveSettings()
 
 void TfrmMain::actExitExecute()
 {
+    const QScopedValueRollback asked(m_exitCommand, true);
     close();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing the window always ends the program; it never hides to the tray.
+    // Closing the window ends the program; it never hides to the tray. When the user closes it
+    // (the Exit command, the window manager's close), a change that cannot be stored is asked
+    // about first, and the user may stay. Other closes (a termination signal, the session
+    // ending) ask nobody; the shutdown keeps such a change in a recovery file instead.
+    const bool userClose = event->spontaneous() || m_exitCommand;
+    if (userClose && !UnattendedShutdown() && !StoreOpenEntryBeforeExit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     TApplication::QuitAsAsked();
 }

@@ -62,8 +62,24 @@ public:
     void DeleteTable(const QString& TableName);
     void actRenameTableExecute();
     void RenameTable(const QString& TableName);
-    void CloseOpenTableAtExit(); // shutdown step 6
     void ReopenAfterRefusal(const QString& TableName);
+
+    // Refused stores and the exit (MainFormRefusals.cpp).
+    // Offers to keep, copy or discard a pending change the engine refused; true when nothing
+    // is pending any more, false when the user went back to it.
+    bool OfferRefusedChange(const QString& message);
+    // A normal exit stores the open entry first; a refused store is asked about, and false
+    // means the user went back and the exit does not happen.
+    bool StoreOpenEntryBeforeExit();
+    void CloseOpenTableAtExit(); // shutdown step 6
+    // The program is ending where nobody can answer a box (a termination signal, the session
+    // ending): the exit asks nothing, and a change that cannot be stored goes to a recovery
+    // file instead. A termination signal the application caught counts as well.
+    bool UnattendedShutdown() const;
+    // Names the recovery files of an earlier run once, at start-up.
+    void ReportRecoveredEntries();
+    // A library that can only be read is said so once; changing commands are turned off.
+    void ApplyLibraryAccess();
 
     // Entries (MainFormEntries.cpp).
     void txtNameChange(const QString& text);
@@ -201,4 +217,6 @@ private:
     Platform* m_platform = nullptr; // Platform
     int m_timerId = 0;
     bool m_destroyed = false;
+    bool m_exitCommand = false; // the Exit command is closing the window
+    bool m_libraryReadOnly = false;
 };

@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/CommandShortcuts.h"
 #include "app/CommandTable.h"
+#include "app/EntryGrid.h"
 #include "app/Images.h"
 #include "app/LayoutCalc.h"
 #include "app/OpenDocument.h"
@@ -90,6 +91,17 @@ void TfrmMain::CreateCommands()
         *slot = makeCommand(this, *info);
     }
     setWindowIcon(AppIcon());
+
+    // A name still in the grid's cell editor goes to the entry before any command acts, as it
+    // does when opening a menu takes the focus from the editor; a toolbar button or a shortcut
+    // leaves the editor open, and the command would act on a dataset that has not seen it.
+    // Connected before the handlers, so it runs first.
+    for (const auto& [name, slot] : slots) {
+        connect(*slot, &QAction::triggered, this, [this] {
+            if (grdName != nullptr)
+                grdName->CommitEdit();
+        });
+    }
 
     connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
     connect(actNewTable, &QAction::triggered, this, &TfrmMain::actNewTableExecute);

@@ -63,7 +63,10 @@ void TfrmMain::BindEntryControls()
 
     const auto followDataset = [this] {
         grdName->FollowDataset();
-        ShowCurrentValue();
+        // Text typed into the memo of an empty table starts a new entry; the memo already
+        // shows what it holds.
+        if (!m_storingMemo)
+            ShowCurrentValue();
     };
     connect(tbl, &TTableDataset::currentRowChanged, this, followDataset);
     connect(tbl, &TTableDataset::reset, this, followDataset);
@@ -87,8 +90,8 @@ void TfrmMain::ShowCurrentValue()
         m_memoLoaded = value;
         m_memoLoadedShown = shownText(*memValue);
     }
-    // With no entry to hold it, typed text would have nowhere to go.
-    memValue->setReadOnly(!tbl->Active() || tbl->CurrentRow() < 0);
+    // With no table there is nowhere for typed text to go; in an empty table it starts an entry.
+    memValue->setReadOnly(!tbl->Active() || m_libraryReadOnly);
 }
 
 QString TfrmMain::MemoText() const
@@ -103,7 +106,7 @@ void TfrmMain::memValueChange()
 {
     // Every edit goes to the open entry at once, so a move, a table switch or the exit
     // stores exactly what the memo shows.
-    if (m_loadingValue || !tbl->Active() || tbl->CurrentRow() < 0)
+    if (m_loadingValue || !tbl->Active() || m_libraryReadOnly)
         return;
     const QScopedValueRollback storing(m_storingMemo, true);
     tbl->SetValue(MemoText());

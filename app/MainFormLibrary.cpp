@@ -5,6 +5,7 @@
 #include "app/Images.h"
 #include "common/Common.h"
 #include "common/Declare.h"
+#include "common/Errors.h"
 #include "common/MessageBoxes.h"
 #include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
@@ -78,6 +79,7 @@ void TfrmMain::OpenLibraryAtStartup()
 {
     if (!ADOCon->Connected()) // 10
         ADOCon->Open();
+    ApplyLibraryAccess();
 
     if (TableList == nullptr) // 11
         TableList = new TTableList;
@@ -114,6 +116,12 @@ void TfrmMain::TabCtrlChange(int index)
         return;
     try {
         OpenTable(TableList->At(index));
+    } catch (const StoreRefusedError& e) {
+        // The open table keeps its refused change while the user decides about it; once it
+        // is kept, copied or discarded the switch goes on.
+        ReselectOpenTableTab();
+        if (OfferRefusedChange(e.message()))
+            OpenTable(TableList->At(index));
     } catch (...) {
         // A pending change that cannot be stored keeps its table open; its tab must
         // show again so the tabs never name one table while the grid shows another.
@@ -257,18 +265,4 @@ void TfrmMain::RenameTable(const QString& TableName)
     }
     if (isCurrent)
         OpenTable(newName);
-}
-
-void TfrmMain::CloseOpenTableAtExit()
-{
-    // Text typed but not yet stored is kept. A store the engine refuses at exit (an entry
-    // without a name, a duplicate) cannot be asked about any more; it is logged and dropped.
-    if (!tbl->Active())
-        return;
-    grdName->CommitEdit();
-    try {
-        PostIfEditing(*tbl);
-    } catch (const std::exception& e) {
-        qCWarning(lcLibrary) << "pending entry change not stored at exit:" << e.what();
-    }
 }

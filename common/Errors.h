@@ -22,7 +22,15 @@ private:
 };
 
 // Raised for every failure of the library database, carrying the engine's message.
-class DatabaseError final : public AppError {
+class DatabaseError : public AppError {
 public:
     using AppError::AppError;
+};
+
+// A change the user typed into an entry that the engine would not store (changed by another
+// program, a read-only file, a name that is empty or taken). The change is still pending, so
+// the window can offer ways to keep it instead of only reporting the refusal.
+class StoreRefusedError final : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
 };

@@ -5,6 +5,7 @@
 
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 // Every box is logged, so a user's report and the end-to-end tests can tell what was shown.
@@ -13,6 +14,12 @@ Q_LOGGING_CATEGORY(lcBoxes, "pastewise.boxes")
 BoxObserver& observer()
 {
     static BoxObserver instance;
+    return instance;
+}
+
+ChoiceObserver& choiceObserver()
+{
+    static ChoiceObserver instance;
     return instance;
 }
 
@@ -59,4 +66,32 @@ bool Confirm(const QString& text, QWidget* parent)
     return runBox(QMessageBox::Question, QStringLiteral("Confirm"), text,
                QMessageBox::Ok | QMessageBox::Cancel, parent)
         == QMessageBox::Ok;
+}
+
+void SetChoiceObserver(ChoiceObserver newObserver)
+{
+    choiceObserver() = std::move(newObserver);
+}
+
+int AskChoice(const QString& text, const QStringList& buttons, int cancelIndex, QWidget* parent)
+{
+    const QString caption = QString::fromLatin1(ApplicationTitle);
+    qCInfo(lcBoxes).noquote() << "box:" << caption << "|" << text;
+    if (choiceObserver())
+        return choiceObserver()(text, buttons);
+    if (observer())
+        return observer()(BoxKind::Choice, caption, text) ? 0 : cancelIndex;
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    QList<QPushButton*> added;
+    for (const QString& label : buttons)
+        added << box.addButton(label, QMessageBox::ActionRole);
+    if (!added.isEmpty())
+        box.setDefaultButton(added.first());
+    if (cancelIndex >= 0 && cancelIndex < added.size())
+        box.setEscapeButton(added.at(cancelIndex));
+    box.exec();
+    const int chosen = static_cast<int>(added.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+    return chosen >= 0 ? chosen : cancelIndex;
 }

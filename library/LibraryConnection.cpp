@@ -3,12 +3,15 @@
 #include "common/Errors.h"
 #include "library/SqlSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
 #include <atomic>
+
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +29,17 @@ QString ReadWriteUri(const QString& absolutePath)
     QUrl url = QUrl::fromLocalFile(absolutePath);
     url.setQuery(QStringLiteral("mode=rw"));
     return url.toString(QUrl::FullyEncoded);
+}
+
+// The engine opens a write-protected file for reading without a word and fails only at the
+// first store; a folder it cannot write keeps it from making the journal every store needs.
+QString WriteProtection(const QString& absolutePath)
+{
+    if (::access(QFile::encodeName(absolutePath).constData(), W_OK) != 0)
+        return QStringLiteral("the file is write-protected");
+    if (::access(QFile::encodeName(QFileInfo(absolutePath).absolutePath()).constData(), W_OK) != 0)
+        return QStringLiteral("its folder is write-protected");
+    return {};
 }
 
 } // namespace
@@ -83,6 +97,7 @@ void TLibraryConnection::Open()
         db.close();
         fail(error);
     }
+    m_readOnlyReason = WriteProtection(path);
 }
 
 void TLibraryConnection::Close()

@@ -28,6 +28,9 @@ public:
     void Open();
     void Close();
     bool Connected() const;
+    // Why the open library can only be read (the file or its folder is write-protected), or
+    // an empty string when it can be changed.
+    QString ReadOnlyReason() const { return m_readOnlyReason; }
 
     // Tables and views in catalogue order, the engine's own "sqlite_" objects left out.
     QStringList TableNames() const;
@@ -50,4 +53,5 @@ private:
     QString m_connectionName;
     QString m_dataSource = QStringLiteral("pastewise.mdb");
     BeforeConnectHandler m_beforeConnect;
+    QString m_readOnlyReason;
 };

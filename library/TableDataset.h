@@ -61,6 +61,11 @@ public:
     void Cancel();
     // Post a pending change; an untouched new row is discarded instead.
     void CheckBrowseMode();
+    // For a pending change the engine refused: stores its name and text as a new entry (under
+    // the pending name while that is free, else with " (2)", " (3)"... added; "Untitled" for
+    // no name), drops the pending change and makes the new entry current. When that store
+    // fails too it throws and the pending change stays as it was. Returns the name used.
+    QString KeepPendingAsNewEntry();
 
     void First();
     void Prior();
@@ -108,6 +113,7 @@ private:
     void FinishStore(int from, int to, const StoredEntry& stored);
     void MoveSnapshotRow(int from, const QVariant& storedName);
     void DiscardInsert();
+    QString FreeEntryName(const QString& wanted) const;
 
     std::unique_ptr<EntryStore> m_store;
     NameSnapshot m_snapshot;

@@ -95,29 +95,43 @@ void TTableDataset::StartInsertAt(int row)
 void TTableDataset::InsertAndPost(const QString& name, const QString& value)
 {
     Insert();
+    // Whoever reacted to the new row (a view handing over an open cell editor, say) must not
+    // have moved the dataset on: the name and value below belong to the new row only.
+    if (m_state != DatasetState::Insert || m_modified)
+        throw DatabaseError(QStringLiteral("The entry was not added: another change came first"));
     m_name = NotNull(name);
     m_value = NotNull(value);
     m_modified = true;
     try {
         Post();
-    } catch (const DatabaseError&) {
+    } catch (const DatabaseError& e) {
         // Left pending, the refused row would be stored again (and refused again) on every
-        // move; Add Entry means "add it now or not at all".
+        // move; Add Entry means "add it now or not at all". Nothing typed is lost with it:
+        // the name is still in the search box.
         DiscardInsert();
-        throw;
+        throw DatabaseError(e.message());
     }
 }
 
 void TTableDataset::Post()
 {
     CheckActive();
-    if (m_state == DatasetState::Insert) {
-        PostInsert();
-    } else if (m_state == DatasetState::Edit) {
+    try {
+        if (m_state == DatasetState::Insert) {
+            PostInsert();
+        } else if (m_state == DatasetState::Edit) {
+            if (m_modified)
+                PostEdit();
+            else
+                SetState(DatasetState::Browse);
+        }
+    } catch (const StoreRefusedError&) {
+        throw;
+    } catch (const DatabaseError& e) {
+        // Typed text is still pending; telling it apart lets the window offer to keep it.
         if (m_modified)
-            PostEdit();
-        else
-            SetState(DatasetState::Browse);
+            throw StoreRefusedError(e.message());
+        throw;
     }
 }
 

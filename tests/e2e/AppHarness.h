@@ -25,6 +25,7 @@ public:
     // the portable folder, and with these arguments.
     void setExecutable(const QString& path) { m_executable = path; }
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
+    QString dataHome() const { return m_home + QStringLiteral("/.local/share"); }
     QString settingsPath() const;
 
     // Builds the library with the given SQL statements (an empty list gives an empty

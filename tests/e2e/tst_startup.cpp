@@ -1,6 +1,11 @@
 // The start-up and shutdown round trip of the real program, driven from outside.
 
 #include "AppHarness.h"
+#include "XDesktop.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <QRegularExpression>
 #include <QTest>
@@ -52,6 +57,7 @@ private Q_SLOTS:
     void unusablePlacementStillShowsTheWindowOnScreen();
     void storedTableIsReopenedWhateverItsCase_data();
     void storedTableIsReopenedWhateverItsCase();
+    void signalWithAChangeThatCannotBeStoredKeepsItForTheNextStart();
 };
 
 void TestStartup::firstStartWritesEveryValueInExitOrder()
@@ -233,6 +239,51 @@ void TestStartup::storedTableIsReopenedWhateverItsCase()
     QVERIFY(app.start());
     QVERIFY(app.closeWindow());
     QCOMPARE(valueOf(app.settingsText(), QStringLiteral("CurTable")), QStringLiteral("\"%1\"").arg(expected));
+}
+
+void TestStartup::signalWithAChangeThatCannotBeStoredKeepsItForTheNextStart()
+{
+    AppHarness app;
+    QVERIFY(app.createLibrary(kTwoTables));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+    XDesktop::xdo({QStringLiteral("key"), QStringLiteral("ctrl+F8")});
+    QVERIFY(QTest::qWaitFor([&] { return XDesktop::activeWindow() == app.mainWindow(); }, 30000));
+    // Search box, list, editor: text added to the entry, then Copy Only, whose clipboard shows
+    // that every key has been handled.
+    XDesktop::xdo(
+        {QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("ctrl+End")});
+    XDesktop::xdo({QStringLiteral("type"), QStringLiteral(" mine")});
+    XDesktop::xdo({QStringLiteral("key"), QStringLiteral("ctrl+c")});
+    QVERIFY(QTest::qWaitFor(
+        [] { return XDesktop::clipboardText() == QLatin1String("Hello there mine"); }, 30000));
+    // Another program changes the entry, so the store at exit is refused.
+    QVERIFY(app.withLibrary([](QSqlDatabase& db) {
+        QVERIFY(
+            QSqlQuery(db).exec(QStringLiteral("UPDATE \"Mail\" SET value = 'theirs' WHERE name = 'hello'")));
+    }));
+
+    QVERIFY(app.sendSignal(SIGTERM));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QVERIFY(app.boxesShown().isEmpty());
+    const QDir folder(app.dataHome() + QStringLiteral("/Pastewise"));
+    const QStringList files = folder.entryList({QStringLiteral("recovered-*.txt")});
+    QCOMPARE(files.size(), 1);
+    const QString path = folder.filePath(files[0]);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray kept = file.readAll();
+    QVERIFY2(kept.contains("Name: hello\n") && kept.endsWith("Hello there mine"), kept.constData());
+
+    // The next start says where the text is, once.
+    QVERIFY(app.launch());
+    QVERIFY(app.waitForBoxAndDismiss(QStringLiteral("last ended was saved to:")));
+    QVERIFY(app.waitForMainWindow());
+    QVERIFY(app.output().contains(path));
+    QVERIFY(app.closeWindow());
+    QVERIFY(app.start());
+    QVERIFY(app.closeWindow());
+    QCOMPARE(app.boxesShown().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

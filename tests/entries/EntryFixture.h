@@ -46,6 +46,7 @@ public:
     EntryFixture()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toUtf8());
         // The tray icon has no place on the offscreen desktop.
         writeSetting(QStringLiteral("\"TrayIcon\"=dword:00000000"));
         library = m_dir.path() + QStringLiteral("/pastewise.mdb");
@@ -217,6 +218,19 @@ public:
                 value = query.isNull(0) ? QStringLiteral("<null>") : query.value(0).toString();
         });
         return value;
+    }
+
+    // Another program changes an entry behind the window's back.
+    void setStoredValue(const QString& table, const QString& name, const QString& value)
+    {
+        withDatabase([&](QSqlDatabase& db) {
+            QSqlQuery query(db);
+            QVERIFY(query.prepare(
+                QStringLiteral("UPDATE %1 SET value = ? WHERE name = ?").arg(QuoteIdentifier(table))));
+            query.addBindValue(value);
+            query.addBindValue(name);
+            QVERIFY(query.exec());
+        });
     }
 
     QStringList boxTexts() const

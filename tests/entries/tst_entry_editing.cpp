@@ -26,6 +26,8 @@ private Q_SLOTS:
     void memoKeepsTheEntryTextExact();
     void nameInTheOpenEditorIsKept_data();
     void nameInTheOpenEditorIsKept();
+    void addFromTheToolbarKeepsTheNameInTheOpenEditor_data();
+    void addFromTheToolbarKeepsTheNameInTheOpenEditor();
     void deletingABlankEntryNeverDeletesAStoredOne_data();
     void deletingABlankEntryNeverDeletesAStoredOne();
     void memoTextIsStoredByEveryMoveAndAtExit_data();
@@ -36,7 +38,7 @@ private Q_SLOTS:
     void tabInTheGridGoesToTheMemo();
     void withNoTableOpenEntryInputDoesNothing_data();
     void withNoTableOpenEntryInputDoesNothing();
-    void memoTakesTextOnlyWithAnEntry();
+    void memoOfAnEmptyTableStartsAnEntry();
 
 private:
     std::unique_ptr<EntryFixture> m_fx;
@@ -500,6 +502,41 @@ void TestEntryEditing::tabInTheGridGoesToTheMemo()
     QVERIFY(m_fx->boxes.isEmpty());
 }
 
+void TestEntryEditing::addFromTheToolbarKeepsTheNameInTheOpenEditor_data()
+{
+    QTest::addColumn<bool>("byShortcut");
+    QTest::newRow("editor opened with Ctrl+E") << true;
+    QTest::newRow("editor opened by typing") << false;
+}
+
+void TestEntryEditing::addFromTheToolbarKeepsTheNameInTheOpenEditor()
+{
+    QFETCH(bool, byShortcut);
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->type(QStringLiteral("zz")); // no entry starts so: band stays current
+    m_fx->tabIntoGrid();
+    if (byShortcut) {
+        m_fx->press(Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(m_fx->waitForCellEditor());
+    }
+    m_fx->type(QStringLiteral("X"));
+    QVERIFY(m_fx->waitForCellEditor());
+    const QString renamed = m_fx->cellEditor()->text();
+    QVERIFY(renamed.endsWith(QLatin1Char('X')));
+    m_fx->click(form.actAdd);
+
+    // The rename is stored on band's own row, and the new entry is a row of its own.
+    QStringList expected = kNames;
+    expected[kBand] = renamed;
+    expected << QStringLiteral("zz");
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(m_fx->storedNames(kTable), expected);
+    QCOMPARE(m_fx->storedValue(kTable, renamed), textOf(QStringLiteral("band")));
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("zz")), QString());
+    QCOMPARE(form.tbl->Name(), QStringLiteral("zz"));
+    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxTexts().join(QLatin1Char('|'))));
+}
+
 void TestEntryEditing::withNoTableOpenEntryInputDoesNothing_data()
 {
     QTest::addColumn<bool>("libraryExists");
@@ -546,19 +583,18 @@ void TestEntryEditing::withNoTableOpenEntryInputDoesNothing()
     QCOMPARE(form.memValue->toPlainText(), QString());
 }
 
-void TestEntryEditing::memoTakesTextOnlyWithAnEntry()
+void TestEntryEditing::memoOfAnEmptyTableStartsAnEntry()
 {
     m_fx->addTable(kTable);
     TfrmMain& form = m_fx->start();
     QVERIFY(form.tbl->Active());
     m_fx->focus(form.memValue);
-    m_fx->type(QStringLiteral("lost"));
-    QCOMPARE(form.memValue->toPlainText(), QString());
-
-    // A new entry gives the text a place; it is kept with the name typed later.
-    m_fx->click(form.actAdd);
-    m_fx->focus(form.memValue);
     m_fx->type(QStringLiteral("kept"));
+    QCOMPARE(form.memValue->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(form.tbl->State(), DatasetState::Insert);
+    QCOMPARE(form.grdName->model()->rowCount(), 1);
+
+    // The entry is kept with the name typed later.
     m_fx->focus(form.grdName);
     m_fx->type(QStringLiteral("new"));
     QVERIFY(m_fx->waitForCellEditor());
@@ -566,6 +602,7 @@ void TestEntryEditing::memoTakesTextOnlyWithAnEntry()
     QVERIFY(m_fx->waitForCellEditorClosed());
     m_fx->click(form.actFirst);
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("new")), QStringLiteral("kept"));
+    QVERIFY(m_fx->boxes.isEmpty());
 }
 
 PW_ENTRY_TEST_MAIN(TestEntryEditing)

@@ -4,7 +4,49 @@
 
 #include "EntrySample.h"
 
+#include <QProcess>
+#include <QTextCursor>
+
+#include <unistd.h>
+
 using namespace EntrySample;
+
+namespace {
+// Write-protects a file while it lives. Permissions do not stop root; the file system's
+// immutable flag does.
+class WriteProtected final {
+public:
+    explicit WriteProtected(QString path)
+        : m_path(std::move(path))
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (!active())
+            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_path}) == 0;
+    }
+    ~WriteProtected()
+    {
+        if (m_immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    WriteProtected(const WriteProtected&) = delete;
+    WriteProtected& operator=(const WriteProtected&) = delete;
+    bool active() const { return ::access(QFile::encodeName(m_path).constData(), W_OK) != 0; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+};
+
+// The memo's text with more typed at its end, as the user would add it.
+QString typeAtTheEndOfTheMemo(EntryFixture& fx, const QString& more)
+{
+    fx.focus(fx.form->memValue);
+    fx.form->memValue->moveCursor(QTextCursor::End);
+    fx.type(more);
+    return fx.form->memValue->toPlainText();
+}
+} // namespace
 
 class TestEntryRefusals final : public QObject {
     Q_OBJECT
@@ -17,6 +59,9 @@ private Q_SLOTS:
     void untouchedBlankEntryIsRefusedOnATableSwitch();
     void renameToATakenNameIsRefusedAndStaysInEditing();
     void deleteOnAnEmptyTable();
+    void refusedChangeIsKeptAsANewEntryAndTheSwitchGoesOn();
+    void exitWithARefusedChangeAsksAndMayBeCalledOff();
+    void readOnlyLibraryIsSaidOnceAndCannotBeChanged();
 
 private:
     std::unique_ptr<EntryFixture> m_fx;
@@ -80,6 +125,7 @@ void TestEntryRefusals::untouchedBlankEntryIsRefusedOnATableSwitch()
 void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
 {
     TfrmMain& form = startOnBand(*m_fx);
+    m_fx->confirmAnswer = false; // Go Back, every time the refusal asks
     // Ctrl+E from the search box: the focus stays, the editor opens once the grid has it.
     m_fx->press(Qt::Key_E, Qt::ControlModifier);
     QCOMPARE(m_fx->focused(), form.txtName);
@@ -101,7 +147,7 @@ void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
     // Every kind of move stores first, is refused, and does not happen.
     const auto refused = [&](const char* how, qsizetype boxes) {
         QVERIFY2(m_fx->boxes.size() == boxes, how);
-        QVERIFY2(m_fx->boxes.last().kind == BoxKind::Error, how);
+        QVERIFY2(m_fx->boxes.last().kind == BoxKind::Choice, how);
         QVERIFY2(form.tbl->State() == DatasetState::Edit, how);
         QVERIFY2(form.tbl->CurrentRow() == kBand, how);
         QVERIFY2(form.tbl->Name() == QStringLiteral("CHERRY"), how);
@@ -143,6 +189,83 @@ void TestEntryRefusals::deleteOnAnEmptyTable()
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->RecordCount(), 0);
     QCOMPARE(form.grdName->model()->rowCount(), 0);
+}
+
+void TestEntryRefusals::refusedChangeIsKeptAsANewEntryAndTheSwitchGoesOn()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->setStoredValue(kTable, QStringLiteral("band"), QStringLiteral("theirs"));
+    const QString mine = typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" mine"));
+    m_fx->clickTab(1);
+
+    // The refusal offers ways to keep the text; its first, keeping it, lets the switch go on.
+    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Choice});
+    QVERIFY2(m_fx->boxes[0].text.contains(QLatin1String("\"band\"")), qPrintable(m_fx->boxes[0].text));
+    QCOMPARE(form.tbl->TableName(), kOther);
+    QCOMPARE(form.TabCtrl->currentIndex(), 1);
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), QStringLiteral("theirs"));
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band (2)")), mine);
+}
+
+void TestEntryRefusals::exitWithARefusedChangeAsksAndMayBeCalledOff()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    m_fx->setStoredValue(kTable, QStringLiteral("band"), QStringLiteral("theirs"));
+    const QString mine = typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" mine"));
+
+    // Go Back: the window stays open with the text.
+    m_fx->confirmAnswer = false;
+    m_fx->click(form.actExit);
+    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Choice});
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.tbl->State(), DatasetState::Edit);
+    QCOMPARE(form.memValue->toPlainText(), mine);
+
+    // Save to File: the text goes to the user's data folder and the exit goes on.
+    SetChoiceObserver([](const QString&, const QStringList& buttons) {
+        return int(buttons.indexOf(QStringLiteral("Save to File")));
+    });
+    m_fx->click(form.actExit);
+    SetChoiceObserver({});
+    QVERIFY(!form.isVisible());
+    const QDir folder(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Pastewise"));
+    const QStringList files = folder.entryList({QStringLiteral("recovered-*.txt")});
+    QCOMPARE(files.size(), 1);
+    QFile file(folder.filePath(files[0]));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().endsWith(mine.toUtf8()));
+    QVERIFY(m_fx->boxTexts().last().endsWith(folder.filePath(files[0])));
+    QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), QStringLiteral("theirs"));
+}
+
+void TestEntryRefusals::readOnlyLibraryIsSaidOnceAndCannotBeChanged()
+{
+    m_fx->addTable(kTable,
+        {{QStringLiteral("apple"), QStringLiteral("red")},
+            {QStringLiteral("cherry"), QStringLiteral("dark")}});
+    const WriteProtected protection(m_fx->library);
+    if (!protection.active())
+        QSKIP("the library file could not be write-protected here (no chattr for root)");
+    TfrmMain& form = m_fx->start();
+    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Notice});
+    QVERIFY2(m_fx->boxes[0].text.contains(m_fx->library), qPrintable(m_fx->boxes[0].text));
+    for (QAction* command : {form.actAdd, form.actDelete, form.actEdit, form.actNewTable, form.actDeleteTable,
+             form.actRenameTable})
+        QVERIFY2(!command->isEnabled(), qPrintable(command->iconText()));
+
+    // Finding still works; nothing typed reaches an entry, and nothing fails either.
+    m_fx->type(QStringLiteral("che"));
+    QCOMPARE(form.tbl->Name(), QStringLiteral("cherry"));
+    m_fx->tabIntoGrid();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Insert, Qt::Key_F2, Qt::Key_X})
+        m_fx->press(key);
+    QVERIFY(!form.grdName->IsEditingCell());
+    QCOMPARE(form.grdName->model()->rowCount(), 2);
+    typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" more"));
+    QCOMPARE(form.memValue->toPlainText(), QStringLiteral("dark"));
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    m_fx->click(form.actExit);
+    QCOMPARE(m_fx->boxes.size(), 1);
 }
 
 PW_ENTRY_TEST_MAIN(TestEntryRefusals)
