@@ -18,7 +18,7 @@ QString DecodeText(const QByteArray& bytes, bool& valid)
     else if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF)
         encoding = QStringDecoder::Utf16BE;
     QStringDecoder decoder(encoding);
-    const QString text = decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
     valid = !decoder.hasError();
     return text;
 }
