@@ -134,8 +134,10 @@ void TfrmMain::FormDestroy()
         m_timerId = 0;
     });
     step([this] { SetTrayIconShown(false); }); // 3
+    BeginRegBatch(); // 4 and 5 replace the settings file once, together
     step([this] { SaveWindowPlacement(*this); }); // 4
     step([this] { SaveSettings(); }); // 5
+    EndRegBatch();
     step([this] { CloseOpenTableAtExit(); }); // 6
     ReleaseSettingsRegistry(); // 7
 }

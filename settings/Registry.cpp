@@ -1,19 +1,15 @@
 #include "Registry.h"
 
 #include "common/Common.h"
+#include "settings/RegistryDisk.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QThread>
+#include <QLoggingCategory>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <new>
-#include <sys/file.h>
-#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcSettings, "pastewise.settings")
 
 TRegistry* SettingsRegistry = nullptr;
 
@@ -22,77 +18,9 @@ namespace {
 // A settings file is a few hundred bytes; anything far larger is not one of ours and
 // is treated like any other unreadable content.
 constexpr qint64 MaxFileSize = qint64(1024) * 1024;
-// A copy that holds the lock keeps it for one read-modify-replace. Waiting longer than
-// this means it is stopped, and giving up keeps shutdown from hanging behind it.
-constexpr int LockTimeoutMs = 5000;
-
-// Exclusive advisory lock on a file beside the settings file. The settings file itself
-// cannot carry the lock: every write replaces it with a new inode.
-class FileLock final {
-public:
-    explicit FileLock(const QString& path)
-    {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0)
-            return;
-        QDeadlineTimer deadline(LockTimeoutMs);
-        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                return;
-            if (deadline.hasExpired())
-                return;
-            QThread::msleep(2);
-        }
-        m_locked = true;
-    }
-    ~FileLock()
-    {
-        if (m_fd < 0)
-            return;
-        if (m_locked)
-            ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    bool Locked() const { return m_locked; }
-
-private:
-    int m_fd = -1;
-    bool m_locked = false;
-};
-
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadFileBytes(const QString& path, QByteArray& bytes)
-{
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return ReadResult::Missing;
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return ReadResult::Failed;
-    bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return ReadResult::Failed;
-    if (bytes.size() > MaxFileSize)
-        bytes.clear();
-    return ReadResult::Ok;
-}
-
-bool ReplaceFile(const QString& path, const QByteArray& bytes)
-{
-    // QSaveFile writes a temporary file in the same folder, syncs it and renames it over
-    // the old one, so a crash leaves either the old file or the new one, never half.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // An uncommitted QSaveFile removes its temporary file and leaves the old one.
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
-}
+// A copy that holds the lock keeps it for one read-merge-replace of a small file. Waiting
+// longer than this means it is stopped, and giving up keeps shutdown from hanging behind it.
+constexpr int LockTimeoutMs = 1500;
 
 QString LockFilePath(const QString& settingsPath)
 {
@@ -110,55 +38,154 @@ void CreateKeyFileIfMissing(const QString& path, const QString& keyPath)
 {
     if (QFileInfo::exists(path) || !MakeFolder(path))
         return;
-    const FileLock lock(LockFilePath(path));
+    const FileLock lock(LockFilePath(path), LockTimeoutMs);
     if (!lock.Locked() || QFileInfo::exists(path))
         return;
     ReplaceFile(path, RegistryFile(keyPath).Serialise());
 }
 
+void Warn(const QString& text)
+{
+    qCWarning(lcSettings).noquote() << text;
+}
+
+bool SameData(const RegValue& a, const RegValue& b)
+{
+    return a.Type == b.Type && a.Data == b.Data;
+}
+
 } // namespace
 
-std::optional<RegValue> TRegistry::ReadValue(const QString& name) const
+void TRegistry::Load(const QString& path)
+{
+    if (m_loaded && m_path == path)
+        return;
+    const QString keyPath = SettingsKeyPath(ProductName);
+    m_path = path;
+    m_loaded = true;
+    m_known = RegistryFile(keyPath);
+    m_defaults = RegistryFile(keyPath);
+    CreateKeyFileIfMissing(path, keyPath);
+    const FileBytes file = ReadSettingsFile(path, MaxFileSize);
+    if (file.Result == ReadResult::Ok)
+        m_known = RegistryFile::Parse(file.Bytes, keyPath);
+}
+
+std::optional<RegValue> TRegistry::ReadValue(const QString& name, const RegValue& asDefault)
 {
     try {
         const QString path = SettingsFilePath();
         if (path.isEmpty())
             return std::nullopt;
-        const QString keyPath = SettingsKeyPath(ProductName);
-        CreateKeyFileIfMissing(path, keyPath);
-        QByteArray bytes;
-        if (ReadFileBytes(path, bytes) != ReadResult::Ok)
-            return std::nullopt;
-        const RegistryFile file = RegistryFile::Parse(bytes, keyPath);
-        if (const RegValue* value = file.Find(name))
+        if (const RegValue* staged = m_staged.Find(name); staged && m_batchDepth > 0)
+            return *staged;
+        Load(path);
+        if (const RegValue* value = m_known.Find(name))
             return *value;
+        m_defaults.Set(asDefault);
     } catch (...) {
         // A read that cannot complete gives the caller's default.
     }
     return std::nullopt;
 }
 
-bool TRegistry::WriteValue(const RegValue& value) const
+bool TRegistry::WriteValue(const RegValue& value)
 {
     try {
-        const QString path = SettingsFilePath();
-        if (path.isEmpty() || !RegNameFitsOnALine(value.Name) || !MakeFolder(path))
+        if (SettingsFilePath().isEmpty() || !RegNameFitsOnALine(value.Name))
             return false;
-        const FileLock lock(LockFilePath(path));
-        if (!lock.Locked())
-            return false;
-        QByteArray bytes;
-        // A file that exists but cannot be read is left alone: replacing it would lose
-        // values this copy never saw.
-        const ReadResult read = ReadFileBytes(path, bytes);
-        if (read == ReadResult::Failed)
-            return false;
-        RegistryFile file = RegistryFile::Parse(bytes, SettingsKeyPath(ProductName));
-        file.Set(value);
-        return ReplaceFile(path, file.Serialise());
+        if (m_batchDepth > 0) {
+            m_staged.Set(value);
+            return true;
+        }
+        m_staged = RegistryFile(QString());
+        m_staged.Set(value);
+        m_batchDepth = 1;
+        return EndBatch();
     } catch (...) {
         return false;
     }
+}
+
+void TRegistry::BeginBatch()
+{
+    if (m_batchDepth++ == 0)
+        m_staged = RegistryFile(QString());
+}
+
+bool TRegistry::EndBatch()
+{
+    if (m_batchDepth == 0)
+        return false;
+    if (--m_batchDepth > 0)
+        return true;
+    bool written = false;
+    try {
+        written = Commit(SettingsFilePath());
+    } catch (...) {
+        written = false;
+    }
+    m_staged = RegistryFile(QString());
+    return written;
+}
+
+bool TRegistry::Commit(const QString& path)
+{
+    if (m_staged.Values().isEmpty())
+        return true;
+    if (path.isEmpty())
+        return false;
+    if (!MakeFolder(path)) {
+        Warn(QStringLiteral("Settings not saved: cannot create the folder of %1.").arg(path));
+        return false;
+    }
+    const FileLock lock(LockFilePath(path), LockTimeoutMs);
+    if (!lock.Locked()) {
+        Warn(QStringLiteral("Settings not saved: %1 stayed locked by another copy; %2 is left as it was.")
+                 .arg(LockFilePath(path), path));
+        return false;
+    }
+    // A file that exists but cannot be read is left alone: replacing it would lose
+    // values this copy never saw.
+    const FileBytes disk = ReadSettingsFile(path, MaxFileSize);
+    if (disk.Result == ReadResult::Failed) {
+        Warn(QStringLiteral("Settings not saved: cannot read %1; it is left as it was.").arg(path));
+        return false;
+    }
+    const QString keyPath = SettingsKeyPath(ProductName);
+    RegistryFile merged = RegistryFile::Parse(disk.Bytes, keyPath);
+    const bool knownFile = m_loaded && m_path == path;
+    if (!knownFile)
+        m_defaults = RegistryFile(keyPath);
+    for (const RegValue& value : m_staged.Values()) {
+        const RegValue* before = nullptr;
+        if (knownFile) {
+            before = m_known.Find(value.Name);
+            if (before == nullptr)
+                before = m_defaults.Find(value.Name);
+        }
+        if (before == nullptr || !SameData(*before, value) || merged.Find(value.Name) == nullptr)
+            merged.Set(value);
+    }
+    if (disk.Result == ReadResult::Ok && (disk.Oversized || !merged.Whole())) {
+        const QString copyPath = path + QStringLiteral(".bak");
+        if (!KeepCopy(path, copyPath, disk.Bytes)) {
+            Warn(QStringLiteral("Settings not saved: %1 holds content this program cannot fully read, "
+                                "and no copy of it could be kept as %2.")
+                     .arg(path, copyPath));
+            return false;
+        }
+        Warn(QStringLiteral("%1 held content this program cannot fully read; it was kept as %2.")
+                 .arg(path, copyPath));
+    }
+    if (!ReplaceFile(path, merged.Serialise())) {
+        Warn(QStringLiteral("Settings not saved: cannot replace %1; it is left as it was.").arg(path));
+        return false;
+    }
+    m_known = merged;
+    m_path = path;
+    m_loaded = true;
+    return true;
 }
 
 void CreateSettingsRegistry()
@@ -190,11 +217,23 @@ QString SettingsFilePath()
     return QDir::cleanPath(base + QStringLiteral("/Quillmoor/") + product + QStringLiteral("/Settings.reg"));
 }
 
+void BeginRegBatch()
+{
+    if (SettingsRegistry)
+        SettingsRegistry->BeginBatch();
+}
+
+bool EndRegBatch()
+{
+    return SettingsRegistry ? SettingsRegistry->EndBatch() : false;
+}
+
 QString ReadRegString(const QString& name, const QString& def)
 {
     if (!SettingsRegistry)
         return def;
-    const std::optional<RegValue> value = SettingsRegistry->ReadValue(name);
+    const std::optional<RegValue> value
+        = SettingsRegistry->ReadValue(name, {name, RegType::Sz, EncodeRegSz(def)});
     if (!value || (value->Type != RegType::Sz && value->Type != RegType::ExpandSz))
         return def;
     // An expandable string is returned as stored; environment references stay as they are.
@@ -212,7 +251,8 @@ qint32 ReadRegInt(const QString& name, qint32 def)
 {
     if (!SettingsRegistry)
         return def;
-    const std::optional<RegValue> value = SettingsRegistry->ReadValue(name);
+    const std::optional<RegValue> value
+        = SettingsRegistry->ReadValue(name, {name, RegType::Dword, EncodeDword(def)});
     // Only a REG_DWORD of exactly four bytes is an integer; shorter data can only come
     // from another program and is as unreadable as longer data.
     if (!value || value->Type != RegType::Dword || value->Data.size() != 4)

@@ -1,7 +1,7 @@
 #pragma once
 // The settings key and the six accessor routines through which every setting passes.
-// Each call opens the settings file, does its one value operation and closes it again;
-// none of them throws or shows anything.
+// The file is read and parsed once, at the first read; later reads answer from what was
+// read. None of them throws or shows anything.
 
 #include "settings/RegistryFile.h"
 
@@ -10,17 +10,39 @@
 
 #include <optional>
 
-// The one accessor. It holds nothing but how to find the file, so every call sees what
-// another running copy may have written in between.
+// The one accessor.
 class TRegistry final {
 public:
-    // The value of the settings key, or nothing when it is missing or the file cannot be
-    // read. Creates the folder and a file holding just the key when the file is missing.
-    std::optional<RegValue> ReadValue(const QString& name) const;
-    // Re-reads the file, changes this one value and replaces the file atomically under
-    // an advisory lock. False when the file could not be read or replaced, or the name
-    // cannot be stored on one line.
-    bool WriteValue(const RegValue& value) const;
+    // The value of the settings key as this copy read it (or wrote it since, or staged it
+    // in the open batch), or nothing when it is missing or the file cannot be read. Then
+    // `asDefault` is what the caller takes instead, as it would write it back. The first
+    // read creates the folder and a file holding just the key when the file is missing.
+    std::optional<RegValue> ReadValue(const QString& name, const RegValue& asDefault);
+    // Outside a batch: writes this one value now (see EndBatch). Inside one: stages it and
+    // gives true. False when the name cannot be stored on one line or there is no file.
+    bool WriteValue(const RegValue& value);
+
+    // Writes between the first BeginBatch and its matching EndBatch reach the file
+    // together. The outermost EndBatch takes the lock (waiting a bounded time for another
+    // copy that holds it), re-reads the file and replaces it once, atomically, keeping
+    // every value this copy did not touch. A staged value equal in type and data to what
+    // this copy read (or took as the default) is one it did not change: it goes in only
+    // when the file lacks it, so another copy's change to it since is not undone. A file with
+    // content that would not survive the rewrite is first kept as "<file>.bak". False,
+    // with the file left as it was and the reason in the log, when any of it fails.
+    void BeginBatch();
+    bool EndBatch();
+
+private:
+    void Load(const QString& path);
+    bool Commit(const QString& path);
+
+    QString m_path; // the file m_known describes
+    bool m_loaded = false;
+    RegistryFile m_known {QString()}; // as first read or last written by this copy
+    RegistryFile m_defaults {QString()}; // what reads took for values m_known lacked
+    RegistryFile m_staged {QString()};
+    int m_batchDepth = 0;
 };
 
 // Created at start-up before the settings are loaded, released at shutdown after they
@@ -35,6 +57,8 @@ void ReleaseSettingsRegistry();
 QString SettingsFilePath();
 
 // Without a SettingsRegistry, reads give the default and writes give false.
+void BeginRegBatch();
+bool EndRegBatch();
 QString ReadRegString(const QString& name, const QString& def);
 bool WriteRegString(const QString& name, const QString& value);
 qint32 ReadRegInt(const QString& name, qint32 def);

@@ -8,12 +8,19 @@ namespace {
 // readable in an 80-column editor.
 constexpr qsizetype HexWrapColumn = 76;
 
-QString DecodeText(const QByteArray& bytes)
+// Both decoders drop a leading byte-order mark. `valid` is false when the bytes are not
+// proper text in the encoding chosen.
+QString DecodeText(const QByteArray& bytes, bool& valid)
 {
-    const bool utf16 = bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
-    // Both decoders drop a leading byte-order mark.
-    QStringDecoder decoder(utf16 ? QStringDecoder::Utf16LE : QStringDecoder::Utf8);
-    return decoder.decode(bytes);
+    QStringDecoder::Encoding encoding = QStringDecoder::Utf8;
+    if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE)
+        encoding = QStringDecoder::Utf16LE;
+    else if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF)
+        encoding = QStringDecoder::Utf16BE;
+    QStringDecoder decoder(encoding);
+    QString text = decoder.decode(bytes);
+    valid = !decoder.hasError();
+    return text;
 }
 
 // Reads a double-quoted string starting at s[pos] == '"'. Only \\ and \" are escapes;
@@ -244,26 +251,38 @@ RegistryFile::RegistryFile(QString keyPath)
 RegistryFile RegistryFile::Parse(const QByteArray& bytes, const QString& keyPath)
 {
     RegistryFile file(keyPath);
-    QStringList lines = DecodeText(bytes).split(QLatin1Char('\n'));
+    bool valid = true;
+    QStringList lines = DecodeText(bytes, valid).split(QLatin1Char('\n'));
+    file.m_whole = valid;
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
     bool inKey = false;
+    bool first = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+        if (line.isEmpty())
+            continue;
+        const bool header = first && line == QLatin1String(RegFileHeader);
+        first = false;
+        if (header)
             continue;
         if (line.startsWith(QLatin1Char('['))) {
             inKey = line.endsWith(QLatin1Char(']'))
                 && QStringView(line).mid(1, line.size() - 2).compare(keyPath, Qt::CaseInsensitive) == 0;
+            if (!inKey)
+                file.m_whole = false;
             continue;
         }
-        if (!inKey)
-            continue;
         RegValue value;
-        if (ParseValueLine(line, lines, i, value))
-            file.Set(value);
+        if (!inKey || line.startsWith(QLatin1Char(';')) || !ParseValueLine(line, lines, i, value)) {
+            file.m_whole = false;
+            continue;
+        }
+        if (file.IndexOf(value.Name) >= 0)
+            file.m_whole = false;
+        file.Set(value);
     }
     return file;
 }
@@ -278,23 +297,25 @@ QByteArray RegistryFile::Serialise() const
     return text.toUtf8();
 }
 
+qsizetype RegistryFile::IndexOf(const QString& name) const
+{
+    return m_index.value(name.toCaseFolded(), -1);
+}
+
 const RegValue* RegistryFile::Find(const QString& name) const
 {
-    for (const RegValue& value : m_values) {
-        if (value.Name.compare(name, Qt::CaseInsensitive) == 0)
-            return &value;
-    }
-    return nullptr;
+    const qsizetype index = IndexOf(name);
+    return index >= 0 ? &m_values[index] : nullptr;
 }
 
 void RegistryFile::Set(const RegValue& value)
 {
-    for (RegValue& stored : m_values) {
-        if (stored.Name.compare(value.Name, Qt::CaseInsensitive) == 0) {
-            stored.Type = value.Type;
-            stored.Data = value.Data;
-            return;
-        }
+    const qsizetype index = IndexOf(value.Name);
+    if (index >= 0) {
+        m_values[index].Type = value.Type;
+        m_values[index].Data = value.Data;
+        return;
     }
+    m_index.insert(value.Name.toCaseFolded(), m_values.size());
     m_values.append(value);
 }

@@ -4,6 +4,7 @@
 // understood is left out, so the next write of the file repairs it.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -44,11 +45,16 @@ class RegistryFile final {
 public:
     explicit RegistryFile(QString keyPath);
 
-    // Reads UTF-8 (with or without BOM) or UTF-16LE with BOM. Only values under the
+    // Reads UTF-8 (with or without BOM) or UTF-16 with BOM. Only values under the
     // line of `keyPath` (compared without regard to case) are kept; values of other keys,
     // comments and unparseable lines are left out. A name given twice keeps the first
     // position and the last data, as importing such a file into the registry would.
+    // Linear in the size of the text.
     static RegistryFile Parse(const QByteArray& bytes, const QString& keyPath);
+
+    // False when parsing left anything out (see Parse) or the text was not valid in its
+    // encoding: writing the values back would then lose part of what the file held.
+    bool Whole() const { return m_whole; }
 
     // UTF-8 text with '\n' line ends; long hex data is wrapped with a trailing "\".
     QByteArray Serialise() const;
@@ -62,6 +68,11 @@ public:
     void Set(const RegValue& value);
 
 private:
+    // Index into m_values by case-folded name.
+    qsizetype IndexOf(const QString& name) const;
+
     QString m_keyPath;
     QList<RegValue> m_values;
+    QHash<QString, qsizetype> m_index;
+    bool m_whole = true;
 };

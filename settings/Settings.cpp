@@ -25,6 +25,7 @@ void LoadSettingsValues(CommandChecks& checks)
 
 bool SaveSettingsValues(const CommandChecks& checks)
 {
+    BeginRegBatch();
     WriteRegInt(QStringLiteral("ActivationKey"), ActivationKey);
     WriteRegBool(QStringLiteral("FirstRun"), false);
     WriteRegBool(QStringLiteral("AutoAppend"), AutoAppend);
@@ -33,16 +34,22 @@ bool SaveSettingsValues(const CommandChecks& checks)
     WriteRegBool(QStringLiteral("PasteAutoHide"), checks.PasteAutoHide);
     WriteRegBool(QStringLiteral("TopMost"), checks.TopMost);
     WriteRegBool(QStringLiteral("CompactMode"), CompactMode);
-    return WriteRegString(QStringLiteral("CurTable"), CurTable);
+    // CurTable is empty only when no table was opened in this run (the library or its
+    // tables could not be opened): the table remembered from before stays for the next start.
+    if (!CurTable.isEmpty() || ReadRegString(QStringLiteral("CurTable"), QString()).isEmpty())
+        WriteRegString(QStringLiteral("CurTable"), CurTable);
+    return EndRegBatch();
 }
 
 void SaveWindowPlacementValues(const WindowBounds& b)
 {
+    BeginRegBatch();
     WriteRegInt(QStringLiteral("WindowLeft"), b.Left);
     WriteRegInt(QStringLiteral("WindowTop"), b.Top);
     WriteRegInt(QStringLiteral("WindowWidth"), b.Width);
     WriteRegInt(QStringLiteral("WindowHeight"), b.Height);
     WriteRegBool(QStringLiteral("WindowMaximized"), b.Maximized);
+    EndRegBatch();
 }
 
 PlacementToApply LoadWindowPlacementValues()

@@ -13,8 +13,8 @@ struct CommandChecks {
 // Reads the settings into the Declare globals and `checks`. A stored hotkey of 0 (or
 // none at all) means Ctrl+F8.
 void LoadSettingsValues(CommandChecks& checks);
-// Writes every setting but the placement; each write stands alone, and the result is
-// that of the last one ("CurTable").
+// Writes every setting but the placement in one replacement of the file (or into the
+// open batch, see BeginRegBatch); the result is that of the replacement.
 bool SaveSettingsValues(const CommandChecks& checks);
 
 // The window's outer bounds in screen pixels, frame and title bar included.
@@ -26,6 +26,7 @@ struct WindowBounds {
     bool Maximized = false;
 };
 
+// Writes the five placement values like SaveSettingsValues.
 void SaveWindowPlacementValues(const WindowBounds& b);
 
 struct PlacementToApply {

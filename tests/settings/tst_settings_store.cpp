@@ -13,7 +13,10 @@
 #include <QTest>
 #include <QThread>
 
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +46,42 @@ private:
     bool m_dropped = false;
 };
 
+// How often the files of a folder are opened, as the kernel reports it.
+class OpenCounter final {
+public:
+    explicit OpenCounter(const QString& folder)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        // Closes are watched too: the kernel merges identical events that follow each other.
+        if (m_fd < 0
+            || inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN | IN_CLOSE) < 0)
+            qFatal("inotify is not available");
+    }
+    ~OpenCounter() { ::close(m_fd); }
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+
+    // Opens of the file `name` since the last call.
+    int Take(const QByteArray& name)
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[65536];
+        ssize_t n = 0;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t i = 0; i < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + i);
+                if ((event->mask & IN_OPEN) != 0 && event->len > 0 && name == event->name)
+                    ++count;
+                i += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return count;
+    }
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace
 
 class TestSettingsStore final : public QObject {
@@ -66,9 +105,18 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    RegistryFile Stored() const { return RegistryFile::Parse(ReadFile(), SettingsKeyPath(ProductName)); }
+
+    QByteArray StoredData(const QString& name) const
+    {
+        const RegistryFile file = Stored();
+        const RegValue* value = file.Find(name);
+        return value != nullptr ? value->Data : QByteArray();
+    }
+
     QStringList StoredNames() const
     {
-        const RegistryFile file = RegistryFile::Parse(ReadFile(), SettingsKeyPath(ProductName));
+        const RegistryFile file = Stored();
         QStringList names;
         for (const RegValue& value : file.Values())
             names << value.Name;
@@ -309,15 +357,18 @@ private Q_SLOTS:
 
     void concurrentWritersLoseNothing()
     {
-        // Each writer re-reads and replaces the whole file; without the lock, one writer's
-        // replacement would drop the values the other wrote in between.
+        // Each writer, standing for one running copy, re-reads and replaces the whole file;
+        // without the lock, one writer's replacement would drop the values the other wrote
+        // in between.
         constexpr int Writers = 3;
         constexpr int Values = 25;
         std::vector<std::unique_ptr<QThread>> threads;
         for (int w = 0; w < Writers; ++w) {
             threads.emplace_back(QThread::create([w] {
+                TRegistry copy;
                 for (int i = 0; i < Values; ++i)
-                    WriteRegInt(QStringLiteral("W%1V%2").arg(w).arg(i), w * 1000 + i);
+                    copy.WriteValue(
+                        {QStringLiteral("W%1V%2").arg(w).arg(i), RegType::Dword, EncodeDword(w * 1000 + i)});
             }));
             threads.back()->start();
         }
@@ -328,6 +379,120 @@ private Q_SLOTS:
             for (int i = 0; i < Values; ++i)
                 QCOMPARE(ReadRegInt(QStringLiteral("W%1V%2").arg(w).arg(i), -1), w * 1000 + i);
         }
+    }
+
+    void manyNamesAreReadOnceAndKept()
+    {
+        constexpr int Names = 40000;
+        QByteArray lines;
+        for (int i = 0; i < Names; ++i)
+            lines += "\"N" + QByteArray::number(i) + "\"=\"\"\n";
+        WriteFile(KeyOnly + lines + "\"TopMost\"=dword:00000001\n");
+        QVERIFY(ReadFile().size() < 500 * 1024);
+        OpenCounter opens(QFileInfo(SettingsFile()).absolutePath());
+        CommandChecks checks;
+        LoadSettingsValues(checks);
+        LoadWindowPlacementValues();
+        ReadRegString(QStringLiteral("CurTable"), QString());
+        QCOMPARE(opens.Take("Settings.reg"), 1);
+        QVERIFY(checks.TopMost);
+
+        BeginRegBatch();
+        SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
+        SaveSettingsValues(checks);
+        QVERIFY(EndRegBatch());
+        QCOMPARE(opens.Take("Settings.reg"), 1);
+        QCOMPARE(StoredNames().size(), Names + 14);
+    }
+
+    void heldLockIsWaitedForOnceAndLeavesTheFile()
+    {
+        WriteFile(KeyOnly + "\"TopMost\"=dword:00000001\n");
+        CommandChecks checks;
+        LoadSettingsValues(checks);
+        const QByteArray before = ReadFile();
+        // Another copy stopped while it held the lock.
+        const int held
+            = ::open(QFile::encodeName(SettingsFile() + ".lock").constData(), O_RDWR | O_CREAT, 0600);
+        QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+        OpenCounter opens(QFileInfo(SettingsFile()).absolutePath());
+        checks.TopMost = false;
+        BeginRegBatch();
+        SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
+        SaveSettingsValues(checks);
+        const bool written = EndRegBatch();
+        ::close(held);
+        QCOMPARE(opens.Take("Settings.reg.lock"), 1);
+        QVERIFY(!written);
+        QCOMPARE(ReadFile(), before);
+        QCOMPARE(QDir(QFileInfo(SettingsFile()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"Settings.reg", "Settings.reg.lock"}));
+    }
+
+    void contentNotUnderstoodIsKeptBeside_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<QString>("other");
+        QByteArray garbage;
+        QRandomGenerator random(7);
+        for (int i = 0; i < 4096; ++i)
+            garbage.append(char(random.bounded(256)));
+        QTest::newRow("random bytes") << garbage << true << QString();
+        const QByteArray other = KeyOnly + "\"Other\"=\"kept\"\n";
+        QTest::newRow("oversized") << other + QByteArray(1100 * 1024, ';') << true << QString();
+        QTest::newRow("another key and a comment")
+            << other + "; mine\n[HKEY_CURRENT_USER\\Software\\Other]\n\"X\"=\"y\"\n"
+            << true << "kept";
+        const QString text = QString::fromUtf8(other);
+        QByteArray utf16be("\xfe\xff");
+        for (const QChar c : text)
+            utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xff));
+        QTest::newRow("UTF-16 big-endian") << utf16be << false << "kept";
+    }
+
+    void contentNotUnderstoodIsKeptBeside()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, copied);
+        QFETCH(QString, other);
+        WriteFile(content);
+        CommandChecks checks;
+        LoadSettingsValues(checks);
+        QVERIFY(SaveSettingsValues(checks));
+        QFile copy(SettingsFile() + ".bak");
+        QCOMPARE(copy.exists(), copied);
+        if (copied) {
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QVERIFY(copy.readAll() == content);
+        }
+        QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("Other"))), other);
+        QCOMPARE(StoredData(QStringLiteral("FirstRun")), EncodeDword(0));
+    }
+
+    void copiesKeepEachOthersChangesAndTheRememberedTable()
+    {
+        WriteFile(KeyOnly + "\"CurTable\"=\"Mail\"\n");
+        TRegistry* mine = SettingsRegistry;
+        TRegistry other;
+        CommandChecks checks;
+        LoadSettingsValues(checks);
+        SettingsRegistry = &other;
+        CommandChecks otherChecks;
+        LoadSettingsValues(otherChecks);
+
+        // Neither copy could open its library, so neither opened a table.
+        CurTable.clear();
+        otherChecks.TopMost = true;
+        const bool otherSaved = SaveSettingsValues(otherChecks);
+        SettingsRegistry = mine;
+        QVERIFY(otherSaved);
+        AutoAppendStr = QStringLiteral("sig");
+        QVERIFY(SaveSettingsValues(checks));
+
+        QCOMPARE(StoredData(QStringLiteral("TopMost")), EncodeDword(1));
+        QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("AutoAppendStr"))), QStringLiteral("sig"));
+        QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("CurTable"))), QStringLiteral("Mail"));
     }
 };
 
