@@ -4,6 +4,7 @@
 #include "app/EntryGrid.h"
 #include "app/LayoutCalc.h"
 #include "app/PlacementFit.h"
+#include "app/TableTabs.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
@@ -61,7 +62,7 @@ void TfrmMain::CreateControls()
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
 
-    TabCtrl = new QTabBar(this);
+    TabCtrl = new TTableTabs(this);
     TabCtrl->setObjectName(QStringLiteral("TabCtrl"));
     lblName = new QLabel(QStringLiteral("Type Entry Name Here:"), this);
     lblName->setObjectName(QStringLiteral("lblName"));

@@ -4,6 +4,7 @@
 #include "delivery/DesktopRoutines.h"
 #include "delivery/SpecVar.h"
 #include "delivery/TextRoutines.h"
+#include "library/TableDataset.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -23,6 +24,10 @@ constexpr int kFocusWaitMs = 500;
 
 bool TfrmMain::Copy()
 {
+    // An entry whose text another program's lock kept from being read is read now, so the
+    // copy is never an empty stand-in.
+    if (tbl->Active())
+        tbl->LoadPendingValue();
     // What the editor shows, unsaved edits included.
     QString text = MemoText();
     {

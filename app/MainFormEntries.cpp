@@ -3,6 +3,7 @@
 #include "app/EntryGrid.h"
 #include "app/EntryListModel.h"
 #include "common/MessageBoxes.h"
+#include "library/StoredText.h"
 #include "library/TableDataset.h"
 
 #include <QEvent>
@@ -90,16 +91,21 @@ void TfrmMain::ShowCurrentValue()
         m_memoLoaded = value;
         m_memoLoadedShown = shownText(*memValue);
     }
+    // Text typed before the entry's own text is read would replace text nobody has seen.
+    const bool pending = tbl->Active() && tbl->ValuePending();
+    memValue->setPlaceholderText(pending
+            ? QStringLiteral(
+                "This entry's text shows as soon as another program stops using the library file.")
+            : QString());
     // With no table there is nowhere for typed text to go; in an empty table it starts an entry.
-    memValue->setReadOnly(!tbl->Active() || m_libraryReadOnly);
+    memValue->setReadOnly(!tbl->Active() || m_libraryReadOnly || pending);
 }
 
 QString TfrmMain::MemoText() const
 {
-    // The editor keeps line breaks as paragraphs and gives CR LF back as LF; an entry read
-    // unchanged must still copy and store byte for byte as it was.
-    const QString shown = shownText(*memValue);
-    return shown == m_memoLoadedShown ? m_memoLoaded : shown;
+    // The editor keeps line breaks as paragraphs and gives CR LF and lone CR back as LF; the
+    // entry keeps its own line breaks, so an edit changes only what the user typed.
+    return ApplyEditKeepingLineBreaks(m_memoLoaded, m_memoLoadedShown, shownText(*memValue));
 }
 
 void TfrmMain::memValueChange()

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/EntryGrid.h"
 #include "app/Images.h"
+#include "app/TableTabs.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/Errors.h"
@@ -58,6 +59,16 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
         if (!m_selectingTab && index >= 0)
             TabCtrlChange(index);
     });
+    // A click on the tab that is current already changes nothing, so after a table failed
+    // to open its tab would be dead; with no table open the click opens it again.
+    connect(TabCtrl, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (!m_selectingTab && index >= 0 && index == TabCtrl->currentIndex() && !tbl->Active())
+            TabCtrlChange(index);
+    });
+    if (auto* tabs = qobject_cast<TTableTabs*>(TabCtrl)) {
+        connect(tbl, &TTableDataset::stateChanged, tabs,
+            [tabs](DatasetState state) { tabs->SetCurrentShown(state != DatasetState::Inactive); });
+    }
 
     // The connection opens while the window is built; a failure is reported and
     // start-up tries once more before it lists the tables.

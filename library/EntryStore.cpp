@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QStringList>
 
 namespace {
 
@@ -27,11 +28,39 @@ bool HasRowid(QSqlDatabase& db, const QString& table)
     return query.prepare(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(table));
 }
 
-bool StoresUtf8(QSqlDatabase& db)
+StoredEncoding FileEncoding(QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("PRAGMA encoding")) && query.next()
-        && query.value(0).toString() == QLatin1String("UTF-8");
+    if (!query.exec(QStringLiteral("PRAGMA encoding")) || !query.next())
+        return StoredEncoding::Utf8;
+    const QString encoding = query.value(0).toString();
+    if (encoding == QLatin1String("UTF-16le"))
+        return StoredEncoding::Utf16le;
+    if (encoding == QLatin1String("UTF-16be"))
+        return StoredEncoding::Utf16be;
+    return StoredEncoding::Utf8;
+}
+
+int BusyTimeout(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("PRAGMA busy_timeout")) && query.next() ? query.value(0).toInt() : 0;
+}
+
+bool IsNullField(const QVariant& field)
+{
+    return field.isNull() || (field.typeId() == QMetaType::QString && field.toString().isNull());
+}
+
+// A column read as CAST(... AS BLOB): the bytes, or null for NULL. The driver gives a
+// zero-length blob as a null array, which is the empty text and not NULL.
+QVariant StoredColumn(const QSqlQuery& query, int column)
+{
+    const QVariant field = query.value(column);
+    if (field.typeId() != QMetaType::QByteArray)
+        return {};
+    const QByteArray bytes = field.toByteArray();
+    return bytes.isNull() ? QByteArray("", 0) : bytes;
 }
 
 } // namespace
@@ -54,25 +83,33 @@ EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
     }
     // A view reports a rowid of NULL for every row, so it is keyed by name.
     m_keyedByRowid = !IsView(m_db, tableName) && HasRowid(m_db, m_table);
+    m_encoding = FileEncoding(m_db);
 
     m_read = QSqlQuery(m_db);
     m_read.setForwardOnly(true);
     // The first name test is the column's own comparison, so the engine can use the name
-    // index; the second makes the match exact.
+    // index; the second makes the match exact. A name is bound as the snapshot's bytes, so a
+    // name that is not valid UTF-8 is still found.
     PrepareOrThrow(m_read,
-        m_keyedByRowid
-            ? QStringLiteral("SELECT \"name\", \"value\" FROM %1 WHERE rowid = ?").arg(m_table)
-            : QStringLiteral(
-                "SELECT \"name\", \"value\" FROM %1 WHERE \"name\" = ? AND \"name\" = ? COLLATE BINARY")
-                  .arg(m_table));
+        QStringLiteral("SELECT CAST(\"name\" AS BLOB), CAST(\"value\" AS BLOB) FROM %1 WHERE %2")
+            .arg(m_table,
+                m_keyedByRowid
+                    ? QStringLiteral("rowid = ?")
+                    : QStringLiteral(
+                        "\"name\" = CAST(? AS TEXT) AND \"name\" = CAST(? AS TEXT) COLLATE BINARY")));
+
+    m_waitOff = QSqlQuery(m_db);
+    PrepareOrThrow(m_waitOff, QStringLiteral("PRAGMA busy_timeout = 0"));
+    m_waitOn = QSqlQuery(m_db);
+    PrepareOrThrow(m_waitOn, QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeout(m_db)));
 }
 
 void EntryStore::LoadNames(NameSnapshot& snapshot)
 {
     // Names travel as UTF-8 bytes when the file stores them so, which spares a round trip
-    // through UTF-16 for every row of a large table.
-    const QString nameColumn
-        = StoresUtf8(m_db) ? QStringLiteral("CAST(\"name\" AS BLOB)") : QStringLiteral("\"name\"");
+    // through UTF-16 for every row of a large table and keeps bytes that are not UTF-8.
+    const QString nameColumn = m_encoding == StoredEncoding::Utf8 ? QStringLiteral("CAST(\"name\" AS BLOB)")
+                                                                  : QStringLiteral("\"name\"");
     const QString key = m_keyedByRowid ? QStringLiteral("rowid") : QStringLiteral("0");
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -94,23 +131,72 @@ void EntryStore::LoadNames(NameSnapshot& snapshot)
     snapshot.SortIfNeeded();
 }
 
-StoredEntry EntryStore::Read(NameSnapshot::RowKey key, std::string_view name)
+std::string EntryStore::SnapshotName(const StoredEntry& entry) const
+{
+    const QByteArray bytes = m_encoding == StoredEncoding::Utf8 ? entry.storedName.toByteArray()
+                                                                : entry.name.toString().toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QVariant EntryStore::Shown(const QVariant& stored) const
+{
+    return stored.isNull() ? QVariant() : QVariant(DecodeStored(stored.toByteArray(), m_encoding));
+}
+
+std::optional<StoredEntry> EntryStore::ReadRow(
+    NameSnapshot::RowKey key, std::string_view name, bool waitForLock)
 {
     if (m_keyedByRowid) {
         m_read.bindValue(0, key);
     } else {
-        const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-        m_read.bindValue(0, text);
-        m_read.bindValue(1, text);
+        const QVariant bound = m_encoding == StoredEncoding::Utf8
+            ? QVariant(QByteArray(name.data(), static_cast<qsizetype>(name.size())))
+            : QVariant(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        m_read.bindValue(0, bound);
+        m_read.bindValue(1, bound);
     }
-    ExecOrThrow(m_read);
+    if (!m_read.exec()) {
+        const QSqlError error = m_read.lastError();
+        if (!waitForLock && IsLockedError(error))
+            return std::nullopt;
+        ThrowSqlError(error);
+    }
     StoredEntry entry;
     if (m_read.next()) {
         entry.found = true;
-        entry.name = m_read.value(0);
-        entry.value = m_read.value(1);
+        entry.storedName = StoredColumn(m_read, 0);
+        entry.storedValue = StoredColumn(m_read, 1);
+        entry.name = Shown(entry.storedName);
+        entry.value = Shown(entry.storedValue);
     }
     m_read.finish();
+    return entry;
+}
+
+StoredEntry EntryStore::Read(NameSnapshot::RowKey key, std::string_view name)
+{
+    return *ReadRow(key, name, true);
+}
+
+std::optional<StoredEntry> EntryStore::TryRead(NameSnapshot::RowKey key, std::string_view name)
+{
+    // The wait is the connection's; it is off only for this one read.
+    const auto run = [](QSqlQuery& pragma) {
+        const bool done = pragma.exec();
+        pragma.finish();
+        return done;
+    };
+    if (!run(m_waitOff))
+        ThrowSqlError(m_waitOff.lastError());
+    std::optional<StoredEntry> entry;
+    try {
+        entry = ReadRow(key, name, false);
+    } catch (...) {
+        run(m_waitOn);
+        throw;
+    }
+    if (!run(m_waitOn))
+        ThrowSqlError(m_waitOn.lastError());
     return entry;
 }
 
@@ -125,12 +211,42 @@ NameSnapshot::RowKey EntryStore::Insert(
     return m_keyedByRowid ? query.lastInsertId().toLongLong() : fallbackKey;
 }
 
+StoredEntry EntryStore::Written(const QVariant& name, const QVariant& value) const
+{
+    StoredEntry entry;
+    entry.found = true;
+    entry.storedName = ToStore({}, name);
+    entry.storedValue = ToStore({}, value);
+    entry.name = Shown(entry.storedName);
+    entry.value = Shown(entry.storedValue);
+    return entry;
+}
+
+QVariant EntryStore::TextParameter(const QVariant& stored) const
+{
+    // The engine takes a bound blob cast to text for UTF-8 whatever the file's encoding, so
+    // only a UTF-8 file gets the bytes themselves; UTF-16 text decodes without loss.
+    if (stored.isNull() || m_encoding == StoredEncoding::Utf8)
+        return stored;
+    return Shown(stored);
+}
+
+QVariant EntryStore::ToStore(const QVariant& stored, const QVariant& edited) const
+{
+    if (IsNullField(edited))
+        return {};
+    const QString text = edited.toString();
+    return stored.isNull() ? EncodeStored(text, m_encoding)
+                           : ApplyEditToStored(stored.toByteArray(), text, m_encoding);
+}
+
 QString EntryStore::RowCondition() const
 {
-    // The row must still hold exactly the name and value that were read; IS matches NULL too.
+    // The row must still hold exactly the bytes that were read; IS matches NULL too.
     return m_keyedByRowid
-        ? QStringLiteral("rowid = ? AND \"name\" IS ? COLLATE BINARY AND \"value\" IS ?")
-        : QStringLiteral("\"name\" = ? AND \"name\" IS ? COLLATE BINARY AND \"value\" IS ?");
+        ? QStringLiteral("rowid = ? AND CAST(\"name\" AS BLOB) IS ? AND CAST(\"value\" AS BLOB) IS ?")
+        : QStringLiteral(
+            "\"name\" = CAST(? AS TEXT) AND CAST(\"name\" AS BLOB) IS ? AND CAST(\"value\" AS BLOB) IS ?");
 }
 
 void EntryStore::BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const StoredEntry& original)
@@ -138,9 +254,9 @@ void EntryStore::BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const Store
     if (m_keyedByRowid)
         query.addBindValue(key);
     else
-        query.addBindValue(original.name);
-    query.addBindValue(original.name);
-    query.addBindValue(original.value);
+        query.addBindValue(TextParameter(original.storedName));
+    query.addBindValue(original.storedName);
+    query.addBindValue(original.storedValue);
 }
 
 void EntryStore::RunChecked(QSqlQuery& query)
@@ -150,18 +266,42 @@ void EntryStore::RunChecked(QSqlQuery& query)
         throw DatabaseError(QString(ChangedElsewhere));
 }
 
-void EntryStore::Update(
+StoredEntry EntryStore::Update(
     NameSnapshot::RowKey key, const StoredEntry& original, const QVariant& name, const QVariant& value)
 {
     if (!original.found)
         throw DatabaseError(QString(ChangedElsewhere));
+    // Only a field the user changed is written, so a field left alone keeps its bytes.
+    StoredEntry written = original;
+    QStringList assignments;
+    QVariantList newFields;
+    const auto differs = [](const QVariant& shown, const QVariant& edited) {
+        return IsNullField(shown) != IsNullField(edited) || shown.toString() != edited.toString();
+    };
+    if (differs(original.name, name)) {
+        written.storedName = ToStore(original.storedName, name);
+        written.name = Shown(written.storedName);
+        assignments << QStringLiteral("\"name\" = CAST(? AS TEXT)");
+        newFields << TextParameter(written.storedName);
+    }
+    if (differs(original.value, value)) {
+        written.storedValue = ToStore(original.storedValue, value);
+        written.value = Shown(written.storedValue);
+        assignments << QStringLiteral("\"value\" = CAST(? AS TEXT)");
+        newFields << TextParameter(written.storedValue);
+    }
+    // Nothing to change still checks that the row is as it was read.
+    if (assignments.isEmpty())
+        assignments << QStringLiteral("\"name\" = \"name\"");
     QSqlQuery query(m_db);
     PrepareOrThrow(query,
-        QStringLiteral("UPDATE %1 SET \"name\" = ?, \"value\" = ? WHERE %2").arg(m_table, RowCondition()));
-    query.addBindValue(name);
-    query.addBindValue(value);
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+            .arg(m_table, assignments.join(QStringLiteral(", ")), RowCondition()));
+    for (const QVariant& field : newFields)
+        query.addBindValue(field);
     BindRow(query, key, original);
     RunChecked(query);
+    return written;
 }
 
 void EntryStore::Remove(NameSnapshot::RowKey key, const StoredEntry& original)

@@ -3,19 +3,28 @@
 // one entry back with a check that the row still holds what was read (optimistic locking).
 
 #include "library/NameSnapshot.h"
+#include "library/StoredText.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 // One entry as the file held it when it was read.
 struct StoredEntry {
     bool found = false;
+    // The fields as text to show; null for NULL.
     QVariant name;
     QVariant value;
+    // The fields' bytes exactly as the file holds them (in its own encoding); null for NULL.
+    // A store or delete is checked against these, byte for byte, and an edit keeps the
+    // bytes of what it did not touch.
+    QVariant storedName;
+    QVariant storedValue;
 };
 
 class EntryStore final {
@@ -28,15 +37,29 @@ public:
     bool KeyedByRowid() const { return m_keyedByRowid; }
 
     void LoadNames(NameSnapshot& snapshot);
+    // Waits for another program's lock as long as the engine's busy timeout allows.
     StoredEntry Read(NameSnapshot::RowKey key, std::string_view name);
+    // Never waits: empty while another program holds the file locked.
+    std::optional<StoredEntry> TryRead(NameSnapshot::RowKey key, std::string_view name);
+    // The name of a stored entry in the form the snapshot keeps names.
+    std::string SnapshotName(const StoredEntry& entry) const;
+
     // Returns the new row's key (its rowid, or `fallbackKey` when keyed by name).
     NameSnapshot::RowKey Insert(
         const QVariant& name, const QVariant& value, NameSnapshot::RowKey fallbackKey);
-    void Update(
+    // The entry as Insert has written it, for when it cannot be read back.
+    StoredEntry Written(const QVariant& name, const QVariant& value) const;
+    // Writes the fields that differ from `original` and returns the entry as written.
+    StoredEntry Update(
         NameSnapshot::RowKey key, const StoredEntry& original, const QVariant& name, const QVariant& value);
     void Remove(NameSnapshot::RowKey key, const StoredEntry& original);
 
 private:
+    std::optional<StoredEntry> ReadRow(NameSnapshot::RowKey key, std::string_view name, bool waitForLock);
+    QVariant Shown(const QVariant& stored) const;
+    QVariant ToStore(const QVariant& stored, const QVariant& edited) const;
+    // Stored bytes as a parameter the engine casts to exactly this text.
+    QVariant TextParameter(const QVariant& stored) const;
     QString RowCondition() const;
     void BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const StoredEntry& original);
     void RunChecked(QSqlQuery& query);
@@ -44,5 +67,9 @@ private:
     QSqlDatabase m_db;
     QString m_table;
     bool m_keyedByRowid = true;
+    StoredEncoding m_encoding = StoredEncoding::Utf8;
     QSqlQuery m_read;
+    // Switch the connection's wait for locks off and back on around a read that must not wait.
+    QSqlQuery m_waitOff;
+    QSqlQuery m_waitOn;
 };

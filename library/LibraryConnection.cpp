@@ -125,7 +125,7 @@ QStringList TLibraryConnection::TableNames() const
     QStringList names;
     while (query.next()) {
         const QString name = query.value(0).toString();
-        if (!name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+        if (!SameIdentifier(QStringView(name).left(7), u"sqlite_"))
             names.append(name);
     }
     return names;

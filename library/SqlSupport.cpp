@@ -4,6 +4,8 @@
 
 #include <QSqlError>
 
+#include <algorithm>
+
 QString QuoteIdentifier(const QString& identifier)
 {
     QString quoted = identifier;
@@ -23,6 +25,24 @@ QString EngineMessage(const QSqlError& error)
 void ThrowSqlError(const QSqlError& error)
 {
     throw DatabaseError(EngineMessage(error));
+}
+
+bool IsLockedError(const QSqlError& error)
+{
+    // SQLITE_BUSY and SQLITE_LOCKED, plain or extended.
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xFF;
+    return ok && (code == 5 || code == 6);
+}
+
+bool SameIdentifier(QStringView a, QStringView b)
+{
+    const auto fold = [](QChar c) {
+        return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + ('a' - 'A')) : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&fold](QChar x, QChar y) {
+        return fold(x) == fold(y);
+    });
 }
 
 void ExecOrThrow(QSqlQuery& query)

@@ -4,6 +4,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringView>
 
 class QSqlError;
 
@@ -14,6 +15,13 @@ QString QuoteIdentifier(const QString& identifier);
 QString EngineMessage(const QSqlError& error);
 
 [[noreturn]] void ThrowSqlError(const QSqlError& error);
+
+// True when the engine gave up because another connection holds the file locked.
+bool IsLockedError(const QSqlError& error);
+
+// The engine's comparison of table names: ASCII letters without regard to case, every
+// other character exactly ("über" and "ÜBER" are two tables).
+bool SameIdentifier(QStringView a, QStringView b);
 
 // Prepares and runs a statement with its values bound in order; throws on failure.
 void ExecOrThrow(QSqlQuery& query);

@@ -2,10 +2,19 @@
 
 #include "common/Errors.h"
 #include "library/LibraryConnection.h"
+#include "library/StoredText.h"
 
+#include <QLoggingCategory>
+
+#include <optional>
 #include <string>
 
 namespace {
+Q_LOGGING_CATEGORY(lcDataset, "pastewise.library")
+
+// Another program's lock is usually short; a few tries a second show the value soon after
+// it ends without keeping the engine busy meanwhile.
+constexpr int kRetryReadMs = 150;
 
 std::string Utf8(const QString& text)
 {
@@ -18,6 +27,9 @@ std::string Utf8(const QString& text)
 TTableDataset::TTableDataset(QObject* parent)
     : QObject(parent)
 {
+    m_retryRead.setSingleShot(true);
+    m_retryRead.setInterval(kRetryReadMs);
+    connect(&m_retryRead, &QTimer::timeout, this, &TTableDataset::RetryPendingRead);
 }
 
 TTableDataset::~TTableDataset()
@@ -75,6 +87,8 @@ void TTableDataset::Close()
     m_row = -1;
     m_insertRow = -1;
     m_stored = {};
+    m_valuePending = false;
+    m_retryRead.stop();
     m_name = {};
     m_value = {};
     Q_EMIT reset();
@@ -99,8 +113,13 @@ QString TTableDataset::NameAt(int row) const
         return {};
     if (row == m_row && (m_state == DatasetState::Insert || m_state == DatasetState::Edit))
         return Name();
-    const std::string_view name = m_snapshot.NameAt(SnapshotIndex(row));
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return SnapshotNameText(SnapshotIndex(row));
+}
+
+QString TTableDataset::SnapshotNameText(int row) const
+{
+    const std::string_view name = m_snapshot.NameAt(row);
+    return DecodeStored(QByteArrayView(name.data(), qsizetype(name.size())), StoredEncoding::Utf8);
 }
 
 void TTableDataset::SetState(DatasetState state)
@@ -114,24 +133,64 @@ void TTableDataset::SetState(DatasetState state)
 void TTableDataset::LoadCurrent(int row)
 {
     // Read first: a read that fails leaves the dataset on the row it was on, whole, so no
-    // later store or delete can reach one row with another row's copy.
-    StoredEntry stored;
-    QVariant name;
-    if (row >= 0) {
-        const std::string_view snapshotName = m_snapshot.NameAt(row);
-        stored = m_store->Read(m_snapshot.KeyAt(row), snapshotName);
-        // A row deleted by another program since the snapshot still shows its old name;
-        // storing or deleting it is then refused as a conflict.
-        name = stored.found
-            ? stored.name
-            : QVariant(QString::fromUtf8(snapshotName.data(), qsizetype(snapshotName.size())));
-    }
+    // later store or delete can reach one row with another row's copy. A file locked by
+    // another program is not waited for: the row becomes current with its value to follow,
+    // so moving and searching, which need only the names, never hold the window up.
+    std::optional<StoredEntry> stored = StoredEntry {};
+    if (row >= 0)
+        stored = m_store->TryRead(m_snapshot.KeyAt(row), m_snapshot.NameAt(row));
     m_row = row;
     m_modified = false;
-    m_stored = stored;
-    m_name = name;
-    m_value = stored.value;
+    m_valuePending = !stored.has_value();
+    m_stored = stored.value_or(StoredEntry {});
+    // A row deleted by another program since the snapshot still shows its old name;
+    // storing or deleting it is then refused as a conflict.
+    m_name = m_stored.found ? m_stored.name : (row >= 0 ? QVariant(SnapshotNameText(row)) : QVariant());
+    m_value = m_stored.value;
+    if (m_valuePending)
+        m_retryRead.start();
+    else
+        m_retryRead.stop();
     Q_EMIT currentRowChanged(m_row);
+    Q_EMIT fieldsChanged();
+}
+
+void TTableDataset::RetryPendingRead()
+{
+    if (!m_valuePending || m_row < 0)
+        return;
+    std::optional<StoredEntry> stored;
+    try {
+        stored = m_store->TryRead(m_snapshot.KeyAt(m_row), m_snapshot.NameAt(m_row));
+    } catch (const DatabaseError& error) {
+        // Not a lock, so trying again will not help. The value stays unread; whatever needs
+        // it next (a copy, a store, a delete) reads it and reports the error to the user.
+        qCWarning(lcDataset).noquote() << "entry value not read:" << error.message();
+        return;
+    }
+    if (stored)
+        TakePendingRead(*stored);
+    else
+        m_retryRead.start();
+}
+
+void TTableDataset::LoadPendingValue()
+{
+    if (!m_valuePending || m_row < 0)
+        return;
+    TakePendingRead(m_store->Read(m_snapshot.KeyAt(m_row), m_snapshot.NameAt(m_row)));
+}
+
+void TTableDataset::TakePendingRead(const StoredEntry& stored)
+{
+    m_retryRead.stop();
+    m_valuePending = false;
+    m_stored = stored;
+    // A name typed meanwhile stays; the value could not be changed before it was read.
+    if (m_state == DatasetState::Browse && stored.found)
+        m_name = stored.name;
+    m_value = stored.value;
+    Q_EMIT rowChanged(m_row);
     Q_EMIT fieldsChanged();
 }
 

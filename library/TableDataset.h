@@ -1,8 +1,9 @@
 #pragma once
 // The table dataset `tbl`: the open table's entries in name order with one current row and
 // at most one pending change. Names live in a compact snapshot taken at open; an entry's
-// value is read when it becomes current. Rows are written back one at a time with a check
-// that nobody changed them since they were read.
+// value is read when it becomes current; while another program holds the file locked, the
+// entry becomes current all the same and its value follows as soon as it can be read. Rows
+// are written back one at a time with a check that nobody changed them since they were read.
 //
 // Row numbers below are the rows a grid shows: while a new entry is being inserted it is a
 // row of its own at its insert position.
@@ -12,6 +13,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include <memory>
@@ -45,6 +47,12 @@ public:
     // Fields of the current row, pending values included.
     QString Name() const { return m_name.toString(); }
     QString Value() const { return m_value.toString(); }
+    // The current entry could not be read yet because another program holds the file
+    // locked: Value() is empty until it can, and fieldsChanged() tells when it arrives.
+    bool ValuePending() const { return m_valuePending; }
+    // Reads a pending value now, waiting for the lock as long as the engine allows; throws
+    // when it still cannot be read. Storing, deleting and setting the value do this first.
+    void LoadPendingValue();
     // Enter Edit from Browse (Insert on an empty table); the pending value is kept in Insert.
     void SetName(const QString& name);
     void SetValue(const QString& value);
@@ -104,12 +112,15 @@ private:
     void CheckActive() const;
     int SnapshotIndex(int row) const;
     void SetState(DatasetState state);
+    QString SnapshotNameText(int row) const;
     void LoadCurrent(int row);
+    void RetryPendingRead();
+    void TakePendingRead(const StoredEntry& stored);
     void PostInsert();
     void StartInsertAt(int row);
     void PostEdit();
     // After a store: the row as the file now holds it, and the dataset back in browse on it.
-    StoredEntry ReadBackStored(NameSnapshot::RowKey key) const;
+    StoredEntry ReadBackStored(NameSnapshot::RowKey key, const StoredEntry& written) const;
     void FinishStore(int from, int to, const StoredEntry& stored);
     void MoveSnapshotRow(int from, const QVariant& storedName);
     void DiscardInsert();
@@ -126,6 +137,8 @@ private:
     NameSnapshot::RowKey m_nextLocalKey = -1;
     QMetaObject::Connection m_connectionClosing;
     StoredEntry m_stored;
+    bool m_valuePending = false;
+    QTimer m_retryRead;
     QVariant m_name;
     QVariant m_value;
 };

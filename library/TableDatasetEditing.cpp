@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string Utf8(const QVariant& text)
-{
-    const QByteArray bytes = text.toString().toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 // Text typed by the user is never NULL: a cleared name is the empty text, which the engine
 // refuses as a name, and a cleared value stays an empty text.
 QString NotNull(const QString& text)
@@ -53,8 +47,10 @@ void TTableDataset::SetName(const QString& name)
 void TTableDataset::SetValue(const QString& value)
 {
     CheckActive();
-    if (m_state == DatasetState::Browse && m_row >= 0 && m_value.toString() == value)
+    if (m_state == DatasetState::Browse && m_row >= 0 && !m_valuePending && m_value.toString() == value)
         return;
+    // A value set before the stored one was read would replace text nobody has seen.
+    LoadPendingValue();
     Edit();
     m_value = NotNull(value);
     m_modified = true;
@@ -82,6 +78,8 @@ void TTableDataset::StartInsertAt(int row)
     m_insertRow = row;
     m_row = row;
     m_modified = false;
+    m_valuePending = false;
+    m_retryRead.stop();
     // A name never typed stays NULL, so storing it is refused by the engine.
     m_stored = {};
     m_name = {};
@@ -141,8 +139,8 @@ void TTableDataset::PostInsert()
     if (!m_store->KeyedByRowid())
         --m_nextLocalKey;
     // From here on the row is stored: what follows only brings the snapshot in line.
-    const StoredEntry stored = ReadBackStored(key);
-    const std::string name = Utf8(stored.name);
+    const StoredEntry stored = ReadBackStored(key, m_store->Written(m_name, m_value));
+    const std::string name = m_store->SnapshotName(stored);
     const int from = m_insertRow;
     const int to = m_snapshot.InsertPosition(name);
     if (from != to)
@@ -154,10 +152,12 @@ void TTableDataset::PostInsert()
 
 void TTableDataset::PostEdit()
 {
+    // The check needs the row as it was read.
+    LoadPendingValue();
     const NameSnapshot::RowKey key = m_snapshot.KeyAt(m_row);
-    m_store->Update(key, m_stored, m_name, m_value);
-    const StoredEntry stored = ReadBackStored(key);
-    const std::string name = Utf8(stored.name);
+    const StoredEntry written = m_store->Update(key, m_stored, m_name, m_value);
+    const StoredEntry stored = ReadBackStored(key, written);
+    const std::string name = m_store->SnapshotName(stored);
     const int from = m_row;
     int to = from;
     if (name != m_snapshot.NameAt(from)) {
@@ -171,23 +171,25 @@ void TTableDataset::PostEdit()
     FinishStore(from, to, stored);
 }
 
-StoredEntry TTableDataset::ReadBackStored(NameSnapshot::RowKey key) const
+StoredEntry TTableDataset::ReadBackStored(NameSnapshot::RowKey key, const StoredEntry& written) const
 {
-    // The file's copy is what the next store is checked against.
-    StoredEntry stored {true, m_name, m_value};
+    // The file's copy is what the next store is checked against. When it cannot be read at
+    // once (another program took the file in between), the copy as written stands in; the
+    // next read of the row shows the file's.
     try {
-        const StoredEntry reread = m_store->Read(key, Utf8(m_name));
-        if (reread.found)
-            stored = reread;
+        const std::optional<StoredEntry> reread = m_store->TryRead(key, m_store->SnapshotName(written));
+        if (reread && reread->found)
+            return *reread;
     } catch (const DatabaseError&) {
-        // Keep what was written; the next read of the row shows the file's copy.
     }
-    return stored;
+    return written;
 }
 
 void TTableDataset::FinishStore(int from, int to, const StoredEntry& stored)
 {
     m_state = DatasetState::Browse;
+    m_valuePending = false;
+    m_retryRead.stop();
     m_row = to;
     m_modified = false;
     m_stored = stored;
@@ -222,9 +224,7 @@ void TTableDataset::Cancel()
     if (m_state == DatasetState::Insert) {
         DiscardInsert();
     } else if (m_state == DatasetState::Edit) {
-        const std::string_view name = m_snapshot.NameAt(m_row);
-        m_name = m_stored.found ? m_stored.name
-                                : QVariant(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        m_name = m_stored.found ? m_stored.name : QVariant(SnapshotNameText(m_row));
         m_value = m_stored.value;
         m_modified = false;
         SetState(DatasetState::Browse);
@@ -252,6 +252,7 @@ void TTableDataset::Delete()
     if (m_snapshot.Count() == 0)
         throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     // A pending edit is dropped with the row; the check is against what was read.
+    LoadPendingValue();
     m_store->Remove(m_snapshot.KeyAt(m_row), m_stored);
     const int row = m_row;
     Q_EMIT rowAboutToBeRemoved(row);

@@ -1,14 +1,13 @@
 #include "library/TableList.h"
 
+#include "library/SqlSupport.h"
+
 int TTableList::IndexOf(const QString& name) const
 {
-    // The engine folds only ASCII letters, so a file may hold tables whose names differ in
-    // the case of other letters; the exact name is the one meant when it is there.
-    const int exact = int(m_names.indexOf(name));
-    if (exact >= 0)
-        return exact;
+    // The engine's own comparison: a name it would take for another table must be found,
+    // and one it would refuse (a difference in the case of a non-ASCII letter) must not.
     for (int i = 0; i < Count(); ++i) {
-        if (QString::compare(m_names.at(i), name, Qt::CaseInsensitive) == 0)
+        if (SameIdentifier(m_names.at(i), name))
             return i;
     }
     return -1;

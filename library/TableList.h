@@ -1,6 +1,6 @@
 #pragma once
 // The names of the library's tables, one per tab and in tab order. Not sorted; a name is
-// looked up without regard to letter case.
+// looked up as the engine compares table names (ASCII letters without regard to case).
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +18,7 @@ public:
     void RemoveAt(int index) { m_names.removeAt(index); }
     void Set(int index, const QString& name) { m_names[index] = name; }
 
-    // Position of the first name equal to `name` ignoring case, or -1.
+    // Position of the name the engine takes `name` for, or -1.
     int IndexOf(const QString& name) const;
     bool Contains(const QString& name) const { return IndexOf(name) >= 0; }
 

@@ -277,12 +277,14 @@ void TestEntryEditing::memoKeepsTheEntryTextExact()
     QCOMPARE(QGuiApplication::clipboard()->text(), text);
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
 
-    // Typed into: the editor's line breaks are line feeds, the non-breaking space stays.
+    // Typed into: only the typed text is new, and a new line break is of the entry's kind.
     m_fx->focus(form.memValue);
     m_fx->press(Qt::Key_End, Qt::ControlModifier);
     m_fx->type(QStringLiteral("!"));
+    m_fx->press(Qt::Key_Return);
+    m_fx->type(QStringLiteral("Bo"));
     QVERIFY(form.Copy());
-    const QString edited = QStringLiteral("Dear\u00a0Ann,\nsee you\nsoon!");
+    const QString edited = QStringLiteral("Dear\u00a0Ann,\r\nsee you\rsoon!\r\nBo");
     QCOMPARE(QGuiApplication::clipboard()->text(), edited);
     m_fx->click(form.actFirst);
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("note")), edited);

@@ -3,6 +3,9 @@
 
 #include "EntryFixture.h"
 
+#include <QFileInfo>
+#include <QProcess>
+
 namespace {
 
 const QString kTable = QStringLiteral("Mail");
@@ -47,6 +50,7 @@ private Q_SLOTS:
     void eachKeystrokeFindsTheFirstNameWithThatPrefix();
     void upAndDownMoveFromTheSearchBoxAndStopAtTheEnds();
     void foundEntryIsScrolledIntoView();
+    void searchGoesOnWhileAnotherProgramLocksTheFile();
 };
 
 void TestEntrySearch::eachKeystrokeFindsTheFirstNameWithThatPrefix_data()
@@ -176,6 +180,41 @@ void TestEntrySearch::foundEntryIsScrolledIntoView()
         const QRect view = form.grdName->viewport()->rect();
         QVERIFY2(cell.top() >= view.top() && cell.bottom() <= view.bottom(), qPrintable(prefix));
     }
+}
+
+void TestEntrySearch::searchGoesOnWhileAnotherProgramLocksTheFile()
+{
+    EntryFixture fx;
+    fx.addTable(kTable, sampleRows());
+    TfrmMain& form = fx.start();
+
+    // Another program takes the file with an exclusive lock and keeps it until told.
+    const QString locked = QFileInfo(fx.library).dir().filePath(QStringLiteral("locked"));
+    QProcess other;
+    other.start(QStringLiteral("sqlite3"), {fx.library});
+    QVERIFY2(other.waitForStarted(10000), "the sqlite3 command-line program is needed");
+    other.write(QStringLiteral("BEGIN EXCLUSIVE;\n.shell touch '%1'\n").arg(locked).toUtf8());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(locked), 10000);
+
+    // Searching and moving need only the names read at open: every key counts at once.
+    fx.type(QStringLiteral("ban"));
+    fx.press(Qt::Key_Down);
+    QCOMPARE(form.txtName->text(), QStringLiteral("ban"));
+    QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
+    QCOMPARE(fx.shownName(), QStringLiteral("band"));
+    QVERIFY2(fx.boxes.isEmpty(), qPrintable(fx.boxTexts().join(QLatin1Char('|'))));
+    // The entry's text cannot be read yet; the memo takes no typing that would replace it.
+    fx.focus(form.memValue);
+    fx.type(QStringLiteral("x"));
+    QCOMPARE(form.memValue->toPlainText(), QString());
+
+    other.write("COMMIT;\n.quit\n");
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(form.memValue->toPlainText(), textOf(QStringLiteral("band")), 10000);
+    QVERIFY(!form.memValue->isReadOnly());
+    QCOMPARE(form.tbl->State(), DatasetState::Browse);
+    QVERIFY(fx.boxes.isEmpty());
 }
 
 PW_ENTRY_TEST_MAIN(TestEntrySearch)

@@ -5,6 +5,7 @@
 #include "library/TableDataset.h"
 
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <functional>
@@ -376,6 +377,61 @@ private Q_SLOTS:
         QVERIFY(reopened.Locate(name));
         QCOMPARE(reopened.Name(), name);
         QCOMPARE(reopened.Value(), value);
+    }
+
+    void textThatIsNotUtf8IsStoredAndDeletedKeepingItsBytes_data()
+    {
+        QTest::addColumn<QString>("create");
+        QTest::newRow("keyed by rowid")
+            << "CREATE TABLE T (name TEXT PRIMARY KEY COLLATE NOCASE, value TEXT)";
+        QTest::newRow("keyed by name")
+            << "CREATE TABLE T (name TEXT PRIMARY KEY COLLATE NOCASE, value TEXT) WITHOUT ROWID";
+    }
+
+    void textThatIsNotUtf8IsStoredAndDeletedKeepingItsBytes()
+    {
+        QFETCH(QString, create);
+        LibraryFixture lib;
+        QCOMPARE(lib.Other(create), QString());
+        // Bytes of an 8-bit code page, as a library converted byte for byte holds them.
+        QCOMPARE(lib.Other(QStringLiteral("INSERT INTO T VALUES (CAST(x'436166E9' AS TEXT), "
+                                          "CAST(x'E02C0D0A92' AS TEXT)), (CAST(x'FF' AS TEXT), 'x')")),
+            QString());
+        TTableDataset tbl;
+        tbl.Open(lib.connection, QStringLiteral("T"));
+        QCOMPARE(tbl.Name(), QStringLiteral("Caf\uFFFD"));
+        QCOMPARE(tbl.Value(), QStringLiteral("\uFFFD,\r\n\uFFFD"));
+
+        // Only what was typed is new; the name and the other bytes stay as they were.
+        tbl.SetValue(tbl.Value() + QStringLiteral("ü"));
+        tbl.Post();
+        tbl.SetValue(QStringLiteral("#") + tbl.Value());
+        tbl.Next();
+        QCOMPARE(lib.Column(QStringLiteral("SELECT hex(name) || ' ' || hex(value) FROM T ORDER BY name")),
+            (QStringList {"436166E9 23E02C0D0A92C3BC", "FF 78"}));
+        tbl.Delete();
+        tbl.Delete();
+        QCOMPARE(lib.Column(QStringLiteral("SELECT count(*) FROM T")), QStringList {"0"});
+    }
+
+    void editsOfAUtf16FileStayText()
+    {
+        LibraryFixture lib;
+        QSqlQuery query(lib.connection.Database());
+        QVERIFY(query.exec(QStringLiteral("PRAGMA encoding = 'UTF-16be'")));
+        QVERIFY(query.exec(QStringLiteral(
+            "CREATE TABLE W (name TEXT PRIMARY KEY COLLATE NOCASE, value TEXT) WITHOUT ROWID")));
+        TTableDataset tbl;
+        tbl.Open(lib.connection, QStringLiteral("W"));
+        tbl.InsertAndPost(QStringLiteral("Grüße 😀"), QStringLiteral("a\r\nb"));
+        tbl.SetValue(tbl.Value() + QStringLiteral("ü"));
+        tbl.Post();
+        tbl.SetName(QStringLiteral("Grüße 2"));
+        tbl.Post();
+        QCOMPARE(lib.Column(QStringLiteral("SELECT name || '=' || value FROM W")),
+            QStringList {QStringLiteral("Grüße 2=a\r\nbü")});
+        tbl.Delete();
+        QCOMPARE(lib.Column(QStringLiteral("SELECT count(*) FROM W")), QStringList {"0"});
     }
 
     void refusedAddEntryAddsNothing()

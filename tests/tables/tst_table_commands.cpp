@@ -2,6 +2,7 @@
 
 #include "app/Images.h"
 #include "app/MainForm.h"
+#include "app/TableTabs.h"
 #include "common/Declare.h"
 #include "common/Errors.h"
 #include "common/MessageBoxes.h"
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void tabSwitchStoresPendingChangeOrStaysOnTheOpenTable();
     void tableCommandsDoNothingWithoutAnOpenTable();
     void startsAgainstTheSameFileAfterChanges();
+    void tableThatFailedToOpenLooksClosedAndOpensOnAClick();
 
 private:
     std::unique_ptr<TfrmMain> makeForm();
@@ -407,6 +409,34 @@ void TestTableCommands::startsAgainstTheSameFileAfterChanges()
     QCOMPARE(tabTexts(*form),
         (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
     QCOMPARE(CurTable, QStringLiteral("Renamed"));
+}
+
+void TestTableCommands::tableThatFailedToOpenLooksClosedAndOpensOnAClick()
+{
+    // The first table, opened at start, was made by another tool without the columns needed.
+    exec(QStringLiteral("DROP TABLE \"Mail\""));
+    exec(QStringLiteral("DROP TABLE \"Code\""));
+    exec(QStringLiteral("CREATE TABLE \"Broken\" (a, b)"));
+    exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT, value TEXT)"));
+    delete TableList;
+    TableList = nullptr;
+    auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, form->FormCreate());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto* tabs = qobject_cast<TTableTabs*>(form->TabCtrl);
+    QVERIFY(tabs != nullptr);
+    QVERIFY(!form->tbl->Active());
+    QVERIFY(!tabs->LooksSelected(0) && !tabs->LooksSelected(1));
+
+    // Mended, the table opens with a click on its tab, the one the strip holds as current.
+    exec(QStringLiteral("DROP TABLE \"Broken\""));
+    exec(QStringLiteral("CREATE TABLE \"Broken\" (name TEXT, value TEXT)"));
+    exec(QStringLiteral("INSERT INTO \"Broken\" VALUES ('fixed', 'yes')"));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Broken"));
+    QCOMPARE(form->tbl->Name(), QStringLiteral("fixed"));
+    QVERIFY(tabs->LooksSelected(0));
 }
 
 QTEST_MAIN(TestTableCommands)
