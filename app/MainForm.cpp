@@ -4,6 +4,7 @@
 #include "app/EntryGrid.h"
 #include "common/Common.h"
 #include "common/Declare.h"
+#include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
@@ -33,7 +34,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateCommands();
     CreateControls();
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
-    resize(607 - 8, 429 - 27);
+    resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     CreateLibraryComponents(librarySource);
 }
 
