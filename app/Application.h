@@ -16,6 +16,10 @@ public:
     // A signal came before the main loop ran (during a start-up box); the loop is skipped.
     bool TerminationRequested() const { return m_terminationRequested; }
 
+protected:
+    // Keeps every dialog of the program in its fixed frame.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void onTerminationSignal();
     class QSocketNotifier* m_signalNotifier = nullptr;

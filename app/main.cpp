@@ -8,7 +8,6 @@ int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Pastewise"));
-    TApplication::setApplicationDisplayName(QStringLiteral("Pastewise"));
     TApplication::setDesktopFileName(QStringLiteral("pastewise"));
     // The window is closed explicitly; the program ends only through the quit request.
     TApplication::setQuitOnLastWindowClosed(false);
