@@ -42,9 +42,11 @@ void TestFrames::optionsDialogIsOwnedTitledAndCannotBeMinimisedAway()
     QString dialog;
     QVERIFY(QTest::qWaitFor(
         [&] { return !(dialog = windowTitled(app, QStringLiteral("Options"))).isEmpty(); }, kWaitMs));
-    QVERIFY(property(dialog, QStringLiteral("_NET_WM_NAME")).endsWith(QStringLiteral("= \"Options\"")));
-    const QString owner
-        = property(dialog, QStringLiteral("WM_TRANSIENT_FOR")).section(QLatin1Char('#'), 1).trimmed();
+    QVERIFY(
+        XDesktop::property(dialog, QStringLiteral("_NET_WM_NAME")).endsWith(QStringLiteral("= \"Options\"")));
+    const QString owner = XDesktop::property(dialog, QStringLiteral("WM_TRANSIENT_FOR"))
+                              .section(QLatin1Char('#'), 1)
+                              .trimmed();
     QCOMPARE(owner.toULongLong(nullptr, 16), app.mainWindow().toULongLong());
 
     // A window manager that offers minimise anyway: the dialog and the window come back.
