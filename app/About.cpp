@@ -2,6 +2,7 @@
 
 #include "app/Images.h"
 #include "app/LayoutCalc.h"
+#include "common/DesignFont.h"
 
 #include <QLabel>
 
@@ -13,18 +14,18 @@ constexpr int AboutHeight = 279;
 
 // Serif and monospace faces that look like the ones the box was drawn with; the
 // first one installed wins, and the style hint covers a system with none of them.
-QFont productFont()
+QFont productFont(const TDesignScale& scale)
 {
     QFont font;
     font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Nimbus Roman"),
         QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
     font.setStyleHint(QFont::Serif);
     font.setBold(true);
-    font.setPixelSize(48);
+    font.setPixelSize(scale(48));
     return font;
 }
 
-QFont taglineFont()
+QFont taglineFont(const TDesignScale& scale)
 {
     QFont font;
     font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Nimbus Mono PS"),
@@ -32,27 +33,33 @@ QFont taglineFont()
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setBold(true);
-    font.setPixelSize(19);
+    font.setPixelSize(scale(19));
     return font;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry)
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, const TDesignScale& scale)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    label->setGeometry(scale(geometry));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
 // The boxes were sized for the original faces; a stand-in face can be a few pixels
-// wider (19-pixel Courier New advances 11 pixels a character, its metric twins 11.4),
-// so a box grows to its text rather than cut the last letters off.
+// wider (19-pixel Courier New advances 11 pixels a character, its metric twins 11.4) or
+// have a taller line, so a box grows to its text rather than cut letters off.
 void growToText(QLabel* label)
 {
-    const int needed = label->sizeHint().width();
-    if (needed > label->width())
-        label->resize(needed, label->height());
+    label->resize(label->size().expandedTo(label->sizeHint()));
+}
+
+QColor productColour(const QColor& background)
+{
+    // Maroon is nearly invisible on a dark window; there the line takes a light red of the
+    // same hue, which reads like maroon does on a light one.
+    const QColor maroon(0x80, 0x00, 0x00);
+    return background.lightness() < 128 ? QColor(0xf0, 0x80, 0x80) : maroon;
 }
 
 } // namespace
@@ -64,23 +71,30 @@ TfrmAbout::TfrmAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Pastewise"));
-    resize(Design::ClientWidthFromOuter(AboutWidth), Design::ClientHeightFromOuter(AboutHeight));
+    // The whole box, its faces and its picture grow with the desktop's font like the other
+    // windows, so it keeps its proportions next to them.
+    const TDesignScale scale = DesignScaleOf(font());
+    const QSize client
+        = scale(QSize(Design::ClientWidthFromOuter(AboutWidth), Design::ClientHeightFromOuter(AboutHeight)));
+    resize(client);
+    m_outerSize
+        = QSize(Design::OuterWidthFromClient(client.width()), Design::OuterHeightFromClient(client.height()));
 
-    imgIcon = makeLabel(this, "imgIcon", QRect(38, 84, 32, 32));
-    imgIcon->setPixmap(AppIcon().pixmap(32, 32));
+    imgIcon = makeLabel(this, "imgIcon", QRect(38, 84, 32, 32), scale);
+    imgIcon->setPixmap(AppIcon().pixmap(scale(QSize(32, 32))));
 
-    lblProduct = makeLabel(this, "lblProduct", QRect(79, 72, 276, 55));
-    lblProduct->setFont(productFont());
+    lblProduct = makeLabel(this, "lblProduct", QRect(79, 72, 276, 55), scale);
+    lblProduct->setFont(productFont(scale));
     QPalette maroon = lblProduct->palette();
-    maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
+    maroon.setColor(QPalette::WindowText, productColour(palette().color(QPalette::Window)));
     lblProduct->setPalette(maroon);
     lblProduct->setText(QStringLiteral("Pastewise 1.2"));
     growToText(lblProduct);
 
     // A label without a buddy shows its text literally, so the single ampersand
     // here is what the user sees.
-    lblTagline = makeLabel(this, "lblTagline", QRect(147, 128, 187, 22));
-    lblTagline->setFont(taglineFont());
+    lblTagline = makeLabel(this, "lblTagline", QRect(147, 128, 187, 22), scale);
+    lblTagline->setFont(taglineFont(scale));
     lblTagline->setText(QStringLiteral("Click & Paste It!"));
     growToText(lblTagline);
 
@@ -95,6 +109,6 @@ void TfrmAbout::centreOver(const QWidget* owner)
     const QRect ownerFrame = owner->frameGeometry();
     const int ownerWidth = Design::OuterWidthFromClient(owner->width());
     const int ownerHeight = Design::OuterHeightFromClient(owner->height());
-    move(ownerFrame.left() + (ownerWidth - AboutWidth) / 2,
-        ownerFrame.top() + (ownerHeight - AboutHeight) / 2);
+    move(ownerFrame.left() + (ownerWidth - m_outerSize.width()) / 2,
+        ownerFrame.top() + (ownerHeight - m_outerSize.height()) / 2);
 }

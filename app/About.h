@@ -18,4 +18,5 @@ public:
 
 private:
     void centreOver(const QWidget* owner);
+    QSize m_outerSize; // by the design frame rule
 };

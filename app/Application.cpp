@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -39,6 +40,31 @@ TApplication::TApplication(int& argc, char** argv)
     // The user's request covers the loop it ended, not a request that comes later (the
     // session ending while shutdown is still busy).
     connect(this, &QCoreApplication::aboutToQuit, this, [this] { m_quitAsAsked = false; });
+    // No application display name: Qt would append it to every window title ("Options —
+    // Pastewise"), and each window's caption is its own.
+    installEventFilter(this);
+}
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event)
+{
+    // The dialogs and boxes have fixed frames without minimise or maximise boxes, but some
+    // window managers (openbox) offer both anyway. Minimising a dialog there minimises the
+    // main window with it, possibly into the tray, while the dialog keeps the program busy
+    // (the Options dialog even holds the hotkey back): nothing would bring it back. So a
+    // dialog never stays minimised or maximised; it returns to its normal frame at once.
+    constexpr Qt::WindowStates notAllowed = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange) {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (dialog != nullptr && dialog->isWindow() && (dialog->windowState() & notAllowed)) {
+            // After the change is complete; changing the state from inside its own
+            // notification is lost on some platforms.
+            QTimer::singleShot(0, dialog, [dialog = QPointer<QDialog>(dialog), notAllowed] {
+                if (dialog != nullptr && dialog->isVisible())
+                    dialog->setWindowState(dialog->windowState() & ~notAllowed);
+            });
+        }
+    }
+    return QApplication::eventFilter(watched, event);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

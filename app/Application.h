@@ -25,6 +25,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Keeps every dialog of the program in its fixed frame.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onTerminationSignal();

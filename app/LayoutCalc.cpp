@@ -4,69 +4,92 @@ namespace {
 
 // Integer arithmetic throughout: C++ division truncates toward zero, as the layout
 // always has, so an odd width or a height not divisible by 5 rounds the same way.
+//
+// The rules are written against the client area (cw x ch) with every margin scaled once, so
+// the edges that meet the client area's edges still meet them exactly at any scale; at scale
+// 1 each rule is the outer-size rule it comes from (W - 232 is cw - 224, and so on).
 
-void fullLayout(TLayoutResult& r, int W, int H)
+struct TClient {
+    int cw; // client width
+    int ch; // client height
+    int W; // outer width at this scale: client plus the scaled design frame
+    int H; // outer height at this scale
+};
+
+int buttonTop(const TClient& c, const TDesignScale& s)
 {
-    r.txtNameWidth = Design::ColumnWidth;
-    r.grdNameWidth = Design::ColumnWidth;
-    r.grdNameHeight = H - 174;
-    r.btnPasteTop = H - 52;
-    r.btnPasteWidth = Design::ButtonWidth;
-    r.btnCopyLeft = 113;
-    r.btnCopyTop = H - 52;
-    r.btnCopyWidth = Design::ButtonWidth;
-    r.memValueTop = 94;
-    r.memValueLeft = 224;
-    r.memValueHeight = H - 122;
-    r.memValueWidth = W - 232;
+    // Two pixels above the bottom edge (H - 52 = ch - 2 - 23).
+    return c.ch - s(2) - s(Design::btnPaste.height());
 }
 
-void compactLayout(TLayoutResult& r, int W, int H)
+void fullLayout(TLayoutResult& r, const TClient& c, const TDesignScale& s)
+{
+    r.txtNameWidth = s(Design::ColumnWidth);
+    r.grdNameWidth = s(Design::ColumnWidth);
+    r.btnPasteTop = buttonTop(c, s);
+    r.grdNameHeight = r.btnPasteTop - s(2) - s(Design::grdName.top()); // H - 174
+    r.btnPasteWidth = s(Design::ButtonWidth);
+    r.btnCopyLeft = s(113);
+    r.btnCopyTop = r.btnPasteTop;
+    r.btnCopyWidth = s(Design::ButtonWidth);
+    r.memValueTop = s(94);
+    r.memValueLeft = s(224);
+    r.memValueHeight = c.ch - s(1) - r.memValueTop; // H - 122
+    r.memValueWidth = c.cw - r.memValueLeft; // W - 232
+}
+
+void compactLayout(TLayoutResult& r, const TClient& c, const TDesignScale& s)
 {
     // The grid ends where the memo begins, three fifths down the window; the memo and
     // the buttons share what is left below it.
-    const int split = (3 * H) / 5;
-    r.txtNameWidth = W - 10;
-    r.grdNameWidth = W - 10;
-    r.grdNameHeight = split - Design::grdName.top();
-    r.btnPasteWidth = W / 2 - 2 - Design::btnPaste.left();
-    r.btnPasteTop = H - 52;
-    r.btnCopyLeft = W / 2 + 2;
-    r.btnCopyWidth = W - 9 - r.btnCopyLeft;
-    r.btnCopyTop = H - 52;
-    r.memValueLeft = 1;
-    r.memValueTop = split + 4;
-    r.memValueHeight = H - 58 - r.memValueTop;
-    r.memValueWidth = W - 10;
+    const int split = (3 * c.H) / 5;
+    const int margin = s(1);
+    r.txtNameWidth = c.cw - 2 * margin; // W - 10
+    r.grdNameWidth = c.cw - 2 * margin;
+    r.grdNameHeight = split - s(Design::grdName.top());
+    r.btnPasteWidth = c.W / 2 - s(2) - s(Design::btnPaste.left());
+    r.btnPasteTop = buttonTop(c, s);
+    r.btnCopyLeft = c.W / 2 + s(2);
+    r.btnCopyWidth = c.cw - margin - r.btnCopyLeft; // W - 9 - left
+    r.btnCopyTop = r.btnPasteTop;
+    r.memValueLeft = margin;
+    r.memValueTop = split + s(4);
+    r.memValueHeight = r.btnPasteTop - s(6) - r.memValueTop; // H - 58 - top
+    r.memValueWidth = c.cw - 2 * margin;
 }
 
 } // namespace
 
-TLayoutResult CalcLayout(int outerWidth, int outerHeight, bool compact)
+TLayoutResult CalcLayout(int outerWidth, int outerHeight, bool compact, const TDesignScale& scale)
 {
+    const int cw = Design::ClientWidthFromOuter(outerWidth);
+    const int ch = Design::ClientHeightFromOuter(outerHeight);
+    const TClient client {cw, ch, cw + scale(Design::FrameWidth), ch + scale(Design::FrameHeight)};
     TLayoutResult r;
-    r.TabCtrlWidth = outerWidth - 10;
+    r.TabCtrlWidth = cw - scale(2); // W - 10
     r.lblValueVisible = !compact;
     if (compact)
-        compactLayout(r, outerWidth, outerHeight);
+        compactLayout(r, client, scale);
     else
-        fullLayout(r, outerWidth, outerHeight);
+        fullLayout(r, client, scale);
     return r;
 }
 
-QRect TLayoutResult::TabCtrlRect() const
+QRect TLayoutResult::TabCtrlRect(const TDesignScale& scale) const
 {
-    return {Design::TabCtrl.left(), Design::TabCtrl.top(), TabCtrlWidth, Design::TabCtrl.height()};
+    return {scale(Design::TabCtrl.left()), scale(Design::TabCtrl.top()), TabCtrlWidth,
+        scale(Design::TabCtrl.height())};
 }
 
-QRect TLayoutResult::txtNameRect() const
+QRect TLayoutResult::txtNameRect(const TDesignScale& scale) const
 {
-    return {Design::txtName.left(), Design::txtName.top(), txtNameWidth, Design::txtName.height()};
+    return {scale(Design::txtName.left()), scale(Design::txtName.top()), txtNameWidth,
+        scale(Design::txtName.height())};
 }
 
-QRect TLayoutResult::grdNameRect() const
+QRect TLayoutResult::grdNameRect(const TDesignScale& scale) const
 {
-    return {Design::grdName.left(), Design::grdName.top(), grdNameWidth, grdNameHeight};
+    return {scale(Design::grdName.left()), scale(Design::grdName.top()), grdNameWidth, grdNameHeight};
 }
 
 QRect TLayoutResult::memValueRect() const
@@ -74,12 +97,12 @@ QRect TLayoutResult::memValueRect() const
     return {memValueLeft, memValueTop, memValueWidth, memValueHeight};
 }
 
-QRect TLayoutResult::btnPasteRect() const
+QRect TLayoutResult::btnPasteRect(const TDesignScale& scale) const
 {
-    return {Design::btnPaste.left(), btnPasteTop, btnPasteWidth, Design::btnPaste.height()};
+    return {scale(Design::btnPaste.left()), btnPasteTop, btnPasteWidth, scale(Design::btnPaste.height())};
 }
 
-QRect TLayoutResult::btnCopyRect() const
+QRect TLayoutResult::btnCopyRect(const TDesignScale& scale) const
 {
-    return {btnCopyLeft, btnCopyTop, btnCopyWidth, Design::btnCopy.height()};
+    return {btnCopyLeft, btnCopyTop, btnCopyWidth, scale(Design::btnCopy.height())};
 }

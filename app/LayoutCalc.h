@@ -8,6 +8,12 @@
 // area; positions are client coordinates. Results are not clamped: a window too small
 // for a control yields a negative width or height, and the control simply has no
 // visible area.
+//
+// Every number is a design pixel: with a font larger than the design's, TDesignScale grows
+// them all alike (the design frame that turns a client size into an outer size stays as it
+// is, because stored window sizes depend on it).
+
+#include "common/DesignScale.h"
 
 #include <QRect>
 
@@ -88,16 +94,17 @@ struct TLayoutResult {
     int memValueWidth = 0;
     int memValueHeight = 0;
 
-    // Full client rectangles, the computed fields merged with the fixed design ones.
-    QRect TabCtrlRect() const;
-    QRect txtNameRect() const;
-    QRect grdNameRect() const;
+    // Full client rectangles, the computed fields merged with the fixed design ones at the
+    // scale the layout was made at.
+    QRect TabCtrlRect(const TDesignScale& scale = {}) const;
+    QRect txtNameRect(const TDesignScale& scale = {}) const;
+    QRect grdNameRect(const TDesignScale& scale = {}) const;
     QRect memValueRect() const;
-    QRect btnPasteRect() const;
-    QRect btnCopyRect() const;
+    QRect btnPasteRect(const TDesignScale& scale = {}) const;
+    QRect btnCopyRect(const TDesignScale& scale = {}) const;
 
     bool operator==(const TLayoutResult&) const = default;
 };
 
 // Lays out the main window for an outer size of outerWidth x outerHeight.
-TLayoutResult CalcLayout(int outerWidth, int outerHeight, bool compact);
+TLayoutResult CalcLayout(int outerWidth, int outerHeight, bool compact, const TDesignScale& scale = {});

@@ -7,6 +7,7 @@
 #include "app/TableTabs.h"
 #include "common/Common.h"
 #include "common/Declare.h"
+#include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
@@ -37,7 +38,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateCommands();
     CreateControls();
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
-    resize(607 - 8, 429 - 27);
+    resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     // Any smaller and the search box is out of sight; a window stored at a smaller size comes
     // back at this one.
     setMinimumSize(Design::ClientWidthFromOuter(MinimumOuterSize.width()),

@@ -8,6 +8,7 @@
 #include "app/LayoutCalc.h"
 #include "app/OpenDocument.h"
 #include "common/Common.h"
+#include "common/DesignFont.h"
 #include "common/ShortcutValue.h"
 
 #include <QAction>
@@ -159,11 +160,14 @@ void TfrmMain::CreateCommandBars()
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar1->setIconSize(QSize(16, 16));
+    // Buttons, pictures and separators grow with the font like the rest of the window.
+    const TDesignScale scale = DesignScaleOf(font());
+    ToolBar1->setIconSize(scale(QSize(16, 16)));
     ToolBar1->setContentsMargins(0, 0, 0, 0);
     ToolBar1->layout()->setSpacing(0);
     ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: none; padding: 0px; spacing: 0px; }"
-                                           "QToolBar::separator { width: 8px; }"));
+                                           "QToolBar::separator { width: %1px; }")
+                                .arg(scale(Design::ToolSeparatorWidth)));
     for (const TToolButtonInfo& slot : ToolButtons()) {
         if (slot.isSeparator()) {
             ToolBar1->addSeparator();
@@ -173,7 +177,7 @@ void TfrmMain::CreateCommandBars()
         ToolBar1->addAction(command);
         QWidget* button = ToolBar1->widgetForAction(command);
         button->setObjectName(QStringLiteral("tb") + QLatin1String(slot.command));
-        button->setFixedSize(Design::ToolButtonWidth, Design::ToolBarHeight - 3);
+        button->setFixedSize(scale(Design::ToolButtonWidth), scale(Design::ToolBarHeight) - scale(3));
         if (slot.toolTip != nullptr) {
             // The button takes its command's tooltip again on every change of the command
             // (a check, say), so its own tooltip is put back after each one.

@@ -3,8 +3,10 @@
 
 #include "app/LayoutCalc.h"
 #include "common/Declare.h"
+#include "common/DesignFont.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -29,19 +31,23 @@ QRect withoutNegativeSize(const QRect& rect)
 
 void TfrmMain::PlaceControls()
 {
-    // The controls start at their design places; the layout then moves the ones that follow
-    // the window's size. Fonts stay the desktop's: the design's face does not exist here.
-    ActionMainMenuBar1->setGeometry(0, 0, width(), Design::MenuBarHeight);
-    ToolBar1->setGeometry(0, Design::ToolBarTop, width(), Design::ToolBarHeight);
-    TabCtrl->setGeometry(Design::TabCtrl);
-    lblName->setGeometry(Design::lblName);
-    lblValue->setGeometry(Design::lblValue);
-    txtName->setGeometry(Design::txtName);
-    grdName->setGeometry(Design::grdName);
-    memValue->setGeometry(Design::memValue);
+    // The controls start at their design places, grown for the desktop's font; the layout then
+    // moves the ones that follow the window's size.
+    const TDesignScale scale = DesignScaleOf(font());
+    ActionMainMenuBar1->setGeometry(0, 0, width(), scale(Design::MenuBarHeight));
+    ToolBar1->setGeometry(0, scale(Design::ToolBarTop), width(), scale(Design::ToolBarHeight));
+    TabCtrl->setGeometry(scale(Design::TabCtrl));
+    TabCtrl->setIconSize(scale(QSize(16, 16)));
+    lblName->setGeometry(scale(Design::lblName));
+    lblValue->setGeometry(scale(Design::lblValue));
+    txtName->setGeometry(scale(Design::txtName));
+    grdName->setGeometry(scale(Design::grdName));
+    grdName->verticalHeader()->setDefaultSectionSize(scale(18));
+    grdName->verticalHeader()->setFixedWidth(scale(12));
+    memValue->setGeometry(scale(Design::memValue));
     memValue->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    btnPaste->setGeometry(Design::btnPaste);
-    btnCopy->setGeometry(Design::btnCopy);
+    btnPaste->setGeometry(scale(Design::btnPaste));
+    btnCopy->setGeometry(scale(Design::btnCopy));
     // The labels were sized for the design's face; a wider stand-in would cut their text off.
     for (QLabel* label : {lblName, lblValue})
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
@@ -49,15 +55,16 @@ void TfrmMain::PlaceControls()
 
 void TfrmMain::FormResize()
 {
-    const TLayoutResult layout = CalcLayout(OuterWidth(), OuterHeight(), CompactMode);
-    ActionMainMenuBar1->setGeometry(0, 0, width(), Design::MenuBarHeight);
-    ToolBar1->setGeometry(0, Design::ToolBarTop, width(), Design::ToolBarHeight);
-    TabCtrl->setGeometry(withoutNegativeSize(layout.TabCtrlRect()));
+    const TDesignScale scale = DesignScaleOf(font());
+    const TLayoutResult layout = CalcLayout(OuterWidth(), OuterHeight(), CompactMode, scale);
+    ActionMainMenuBar1->setGeometry(0, 0, width(), scale(Design::MenuBarHeight));
+    ToolBar1->setGeometry(0, scale(Design::ToolBarTop), width(), scale(Design::ToolBarHeight));
+    TabCtrl->setGeometry(withoutNegativeSize(layout.TabCtrlRect(scale)));
     lblValue->setVisible(layout.lblValueVisible);
-    txtName->setGeometry(withoutNegativeSize(layout.txtNameRect()));
-    grdName->setGeometry(withoutNegativeSize(layout.grdNameRect()));
-    btnPaste->setGeometry(withoutNegativeSize(layout.btnPasteRect()));
-    btnCopy->setGeometry(withoutNegativeSize(layout.btnCopyRect()));
+    txtName->setGeometry(withoutNegativeSize(layout.txtNameRect(scale)));
+    grdName->setGeometry(withoutNegativeSize(layout.grdNameRect(scale)));
+    btnPaste->setGeometry(withoutNegativeSize(layout.btnPasteRect(scale)));
+    btnCopy->setGeometry(withoutNegativeSize(layout.btnCopyRect(scale)));
     memValue->setGeometry(withoutNegativeSize(layout.memValueRect()));
     // The check mark follows the layout, also for the flag restored at start-up.
     actCompactUpdate();
@@ -65,7 +72,9 @@ void TfrmMain::FormResize()
 
 void TfrmMain::ShowCompactMode()
 {
-    resize(Design::ClientWidthFromOuter(Design::ModeWidth(CompactMode)), height());
+    // The mode's width as designed, grown with the font like the controls in it.
+    const TDesignScale scale = DesignScaleOf(font());
+    resize(scale(Design::ClientWidthFromOuter(Design::ModeWidth(CompactMode))), height());
     // Also when the width was already right and no resize follows.
     FormResize();
 }

@@ -19,7 +19,6 @@ int main(int argc, char** argv)
     if (!options.error.isEmpty())
         return AnswerOnTerminal(options);
     TApplication::setApplicationName(QStringLiteral("Pastewise"));
-    TApplication::setApplicationDisplayName(QStringLiteral("Pastewise"));
     TApplication::setDesktopFileName(QStringLiteral("pastewise"));
     // The window is closed explicitly; the program ends only through the quit request.
     TApplication::setQuitOnLastWindowClosed(false);

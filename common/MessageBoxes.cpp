@@ -3,6 +3,7 @@
 #include "Common.h"
 #include "Unattended.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
@@ -38,6 +39,11 @@ int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
                                                            : BoxKind::Notice;
         return observer()(kind, caption, text) ? QMessageBox::Ok : QMessageBox::Cancel;
     }
+    // Without an owner the box would stand alone on the desktop; it belongs over the window
+    // the user is working in.
+    if (parent == nullptr)
+        parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget()
+                                                              : QApplication::activeWindow();
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);

@@ -1,5 +1,6 @@
 #include "delivery/SpecVar.h"
 
+#include "common/DesignFont.h"
 #include "delivery/ValueGrid.h"
 
 #include <QPushButton>
@@ -12,15 +13,21 @@ TfrmSpecVar::TfrmSpecVar(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmSpecVar"));
     setWindowTitle(QStringLiteral("Please specify variable values"));
-    setFixedSize(378, 251);
+    // A fixed dialog frame: a close box, but neither resizing nor minimise and maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Grown from the design's pixels for the desktop's font, so no text is cut off.
+    const TDesignScale scale = DesignScaleOf(font());
+    setFixedSize(scale(QSize(378, 251)));
 
     ValueListEditor1->setObjectName(QStringLiteral("ValueListEditor1"));
-    ValueListEditor1->setGeometry(2, 2, 375, 199);
+    ValueListEditor1->setGeometry(scale(QRect(2, 2, 375, 199)));
+    ValueListEditor1->SetDesignScale(scale);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setGeometry(88, 215, 75, 25);
+    btnOk->setGeometry(scale(QRect(88, 215, 75, 25)));
     btnOk->setDefault(true);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(212, 216, 75, 25);
+    btnCancel->setGeometry(scale(QRect(212, 216, 75, 25)));
 
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, ValueListEditor1);

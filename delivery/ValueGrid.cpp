@@ -42,12 +42,10 @@ ValueGrid::ValueGrid(QWidget* parent)
 {
     setHorizontalHeaderLabels({QStringLiteral("Variable"), QStringLiteral("Value")});
     verticalHeader()->hide();
-    verticalHeader()->setMinimumSectionSize(RowHeight);
-    verticalHeader()->setDefaultSectionSize(RowHeight);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setStretchLastSection(true);
-    setColumnWidth(NameColumn, NameColumnWidth);
+    SetDesignScale({});
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab must leave the grid for the buttons instead of walking its cells.
@@ -55,6 +53,13 @@ ValueGrid::ValueGrid(QWidget* parent)
     setItemDelegateForColumn(ValueColumn, new ValueDelegate(this));
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex& current, const QModelIndex&) { followCurrent(current); });
+}
+
+void ValueGrid::SetDesignScale(const TDesignScale& scale)
+{
+    verticalHeader()->setMinimumSectionSize(scale(RowHeight));
+    verticalHeader()->setDefaultSectionSize(scale(RowHeight));
+    setColumnWidth(NameColumn, scale(NameColumnWidth));
 }
 
 void ValueGrid::setNames(const QStringList& names)

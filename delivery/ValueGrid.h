@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/DesignScale.h"
+
 #include <QPersistentModelIndex>
 #include <QStringList>
 #include <QTableWidget>
@@ -13,6 +15,8 @@ class ValueGrid final : public QTableWidget {
 public:
     explicit ValueGrid(QWidget* parent = nullptr);
 
+    // Column width and row height, grown from the design's for the desktop's font.
+    void SetDesignScale(const TDesignScale& scale);
     void setNames(const QStringList& names);
     QString value(int row) const;
     QLineEdit* valueEditor() const;

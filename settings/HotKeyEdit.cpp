@@ -42,7 +42,15 @@ bool THotKeyEdit::event(QEvent* event)
 
 void THotKeyEdit::keyPressEvent(QKeyEvent* event)
 {
-    // Tab and Shift+Tab never get here: they move the focus on (QWidget::event).
+    // Tab and Shift+Tab never get here: they move the focus on (QWidget::event). Enter on its
+    // own goes on to the dialog, which presses its default button as in any other field.
+    const bool keypadEnter = event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier;
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && (event->modifiers() == Qt::NoModifier || keypadEnter);
+    if (enter) {
+        event->ignore();
+        return;
+    }
     event->accept();
     const std::optional<quint16> pressed = ShortcutFromQtKey(event->key(), event->modifiers());
     if (!pressed) // a modifier on its own, the Meta key, or a key without a name

@@ -1,6 +1,7 @@
 #include "settings/Options.h"
 
 #include "common/Declare.h"
+#include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "settings/HotKeyEdit.h"
 
@@ -20,33 +21,35 @@ TfrmOptions::TfrmOptions(TOptionsHotKey hotKey, QWidget* parent)
     // A fixed dialog frame: a close box, but neither resizing nor minimise and maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(267, 305);
     CreateControls();
     FormCreate();
 }
 
 void TfrmOptions::CreateControls()
 {
+    // Grown from the design's pixels for the desktop's font, so no text is cut off.
+    const TDesignScale scale = DesignScaleOf(font());
+    setFixedSize(scale(QSize(267, 305)));
     chkAutoAppend = new QCheckBox(QStringLiteral("Auto Append String At Paste:"), this);
     chkAutoAppend->setObjectName(QStringLiteral("chkAutoAppend"));
-    chkAutoAppend->setGeometry(21, 33, 161, 17);
+    chkAutoAppend->setGeometry(scale(QRect(21, 33, 161, 17)));
     txtAutoAppend = new QLineEdit(this);
     txtAutoAppend->setObjectName(QStringLiteral("txtAutoAppend"));
-    txtAutoAppend->setGeometry(185, 31, 65, 21);
+    txtAutoAppend->setGeometry(scale(QRect(185, 31, 65, 21)));
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setGeometry(37, 268, 75, 25);
+    btnOK->setGeometry(scale(QRect(37, 268, 75, 25)));
     btnOK->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(157, 268, 75, 25);
+    btnCancel->setGeometry(scale(QRect(157, 268, 75, 25)));
     btnCancel->setAutoDefault(false);
     hkActivation = new THotKeyEdit(this);
     hkActivation->setObjectName(QStringLiteral("hkActivation"));
-    hkActivation->setGeometry(125, 61, 125, 19);
+    hkActivation->setGeometry(scale(QRect(125, 61, 125, 19)));
     lblActivation = new QLabel(QStringLiteral("Activation Hot Key:"), this);
     lblActivation->setObjectName(QStringLiteral("lblActivation"));
-    lblActivation->setGeometry(24, 64, 91, 13);
+    lblActivation->setGeometry(scale(QRect(24, 64, 91, 13)));
 
     setTabOrder(chkAutoAppend, txtAutoAppend);
     setTabOrder(txtAutoAppend, btnOK);

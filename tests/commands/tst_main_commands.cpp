@@ -2,6 +2,7 @@
 // back from the widgets, the shortcuts against the focused control, the default button,
 // help and About.
 
+#include "tests/DesignFont.h"
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/About.h"
@@ -67,6 +68,7 @@ void activate(QWidget& window, QWidget* focus)
 class TestMainCommands final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { UseDesignSizedFont(); }
     void init() { CompactMode = false; }
 
     void commandsAreBuiltFromTheTable()

@@ -1,6 +1,7 @@
 // The main window's two layouts on the real form: the compact-mode command, the width it
 // sets, and the controls' geometry after each switch and after resizing by hand.
 
+#include "tests/DesignFont.h"
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/EntryGrid.h"
@@ -92,6 +93,7 @@ void resizeOuter(TfrmMain& form, int outerWidth, int outerHeight)
 class TestMainLayout final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { UseDesignSizedFont(); }
     void init() { CompactMode = false; }
 
     void compactModeSwitchesWidthAndLayoutBothWays()

@@ -1,15 +1,19 @@
 // Pictures of the program's windows on a real X server, written under
-// ${PW_BUILD_DIR}/screenshots for a person to look at: the main window in both layouts,
-// the View menu, the Options dialog, the value prompt and the About box.
+// ${PW_BUILD_DIR}/screenshots (or ${PW_SCREENSHOT_DIR}) for a person to look at: the main
+// window in both layouts, the View menu, the Options dialog, the value prompt and the About
+// box. PW_SCREENSHOT_FONT ("DejaVu Sans,12") and PW_SCREENSHOT_PALETTE=dark show them at
+// another font or on a dark desktop.
 
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/About.h"
 #include "common/Declare.h"
+#include "common/DesignFont.h"
 #include "delivery/SpecVar.h"
 #include "settings/Options.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,8 +25,45 @@ namespace {
 
 QString screenshotDir()
 {
+    if (qEnvironmentVariableIsSet("PW_SCREENSHOT_DIR"))
+        return qEnvironmentVariable("PW_SCREENSHOT_DIR");
     const QString build = qEnvironmentVariable("PW_BUILD_DIR", QDir::currentPath());
     return build + QStringLiteral("/screenshots");
+}
+
+// A dark desktop as the Fusion style draws it.
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor window(53, 53, 53);
+    const QColor text(230, 230, 230);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
+    return dark;
+}
+
+void applyLook()
+{
+    const QString font = qEnvironmentVariable("PW_SCREENSHOT_FONT");
+    if (!font.isEmpty()) {
+        const QStringList parts = font.split(QLatin1Char(','));
+        QApplication::setFont(QFont(parts.first(), parts.value(1, QStringLiteral("9")).toInt()));
+    }
+    if (qEnvironmentVariable("PW_SCREENSHOT_PALETTE") == QLatin1String("dark")) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(darkPalette());
+    }
 }
 
 void save(QWidget& window, const QString& name)
@@ -67,21 +108,24 @@ class TestScreenshots final : public QObject {
 private Q_SLOTS:
     void windows()
     {
+        applyLook();
         CompactMode = false;
         PresenceFixture fixture;
         addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
         QVERIFY(!QTest::currentTestFailed());
         TfrmMain& form = fixture.start();
-        form.resize(600 - 8, 429 - 27);
-        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
+        // The widths the compact-mode command sets, grown with the font.
+        const TDesignScale scale = DesignScaleOf(form.font());
+        form.ShowCompactMode();
+        QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
         form.txtName->setText(QStringLiteral("Gr"));
         save(form, QStringLiteral("main_full.png"));
 
         form.actCompact->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 280, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(280 - 8), 5000);
         save(form, QStringLiteral("main_compact.png"));
         form.actCompact->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
 
         QMenu* view = form.ActionMainMenuBar1->actions().at(2)->menu();
         view->popup(form.mapToGlobal(QPoint(0, 24)));

@@ -4,6 +4,7 @@
 #include "common/MessageBoxes.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
+#include "tests/DesignFont.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -31,6 +32,7 @@ struct HotKeyRecorder {
 class TestOptions final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { UseDesignSizedFont(); }
     void init();
     void cleanup();
 
@@ -43,6 +45,7 @@ private Q_SLOTS:
     void closingWithoutOkDiscardsAndRestoresOldHotKey_data();
     void closingWithoutOkDiscardsAndRestoresOldHotKey();
     void escapeLeavesTheDialogOpen();
+    void enterInTheKeyFieldPressesOk();
     void windowFollowsTheDesign();
 
 private:
@@ -220,6 +223,18 @@ void TestOptions::escapeLeavesTheDialogOpen()
     QTest::keyClick(dialog.txtAutoAppend, Qt::Key_Return);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
+}
+
+void TestOptions::enterInTheKeyFieldPressesOk()
+{
+    HotKeyRecorder hotKey;
+    TfrmOptions dialog(hotKey.access());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.hkActivation->setFocus();
+    QTest::keyClick(dialog.hkActivation, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(ActivationKey, qint32(0x4077));
 }
 
 void TestOptions::windowFollowsTheDesign()

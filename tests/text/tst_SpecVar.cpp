@@ -1,4 +1,5 @@
 #include "delivery/SpecVar.h"
+#include "tests/DesignFont.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -28,6 +29,7 @@ QLineEdit* FocusedEditor()
 class TestSpecVar final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { UseDesignSizedFont(); }
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void layout();
     void typingGoesToFirstValue();
