@@ -1,6 +1,7 @@
 #include "library/EntryStore.h"
 
 #include "common/Errors.h"
+#include "library/NameRead.h"
 #include "library/SqlSupport.h"
 
 #include <QSqlError>
@@ -106,28 +107,10 @@ EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
 
 void EntryStore::LoadNames(NameSnapshot& snapshot)
 {
-    // Names travel as UTF-8 bytes when the file stores them so, which spares a round trip
-    // through UTF-16 for every row of a large table and keeps bytes that are not UTF-8.
-    const QString nameColumn = m_encoding == StoredEncoding::Utf8 ? QStringLiteral("CAST(\"name\" AS BLOB)")
-                                                                  : QStringLiteral("\"name\"");
     const QString key = m_keyedByRowid ? QStringLiteral("rowid") : QStringLiteral("0");
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    PrepareOrThrow(query,
-        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY \"name\" COLLATE NOCASE")
-            .arg(key, nameColumn, m_table));
-    ExecOrThrow(query);
-
-    NameSnapshot::RowKey serial = 0;
-    while (query.next()) {
-        const QVariant name = query.value(1);
-        const QByteArray bytes
-            = name.typeId() == QMetaType::QByteArray ? name.toByteArray() : name.toString().toUtf8();
-        const NameSnapshot::RowKey rowKey = m_keyedByRowid ? query.value(0).toLongLong() : ++serial;
-        snapshot.Append(rowKey, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    }
-    if (query.lastError().isValid())
-        ThrowSqlError(query.lastError());
+    ReadNames(m_db,
+        QStringLiteral("SELECT %1, \"name\" FROM %2 ORDER BY \"name\" COLLATE NOCASE").arg(key, m_table),
+        m_keyedByRowid, snapshot);
     snapshot.SortIfNeeded();
 }
 
