@@ -5,9 +5,9 @@
 //
 //   pw_bench_hotkey [rounds]      (DISPLAY must name a server with a window manager)
 
-#include "XBenchSupport.h"
 #include "app/ActivationHotKey.h"
 #include "app/MainForm.h"
+#include "bench/XBenchSupport.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "platform/X11Platform.h"

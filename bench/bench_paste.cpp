@@ -7,8 +7,8 @@
 //
 //   pw_bench_paste [rounds]      (DISPLAY must name a server with a window manager; needs wish)
 
-#include "XBenchSupport.h"
 #include "app/MainForm.h"
+#include "bench/XBenchSupport.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "platform/X11Platform.h"

@@ -1,4 +1,4 @@
-#include "Declare.h"
+#include "common/Declare.h"
 
 qint32 ActivationKey = 0;
 bool AutoAppend = false;

@@ -1,7 +1,7 @@
-#include "MessageBoxes.h"
+#include "common/MessageBoxes.h"
 
-#include "Common.h"
-#include "Unattended.h"
+#include "common/Common.h"
+#include "common/Unattended.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

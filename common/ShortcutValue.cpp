@@ -1,4 +1,4 @@
-#include "ShortcutValue.h"
+#include "common/ShortcutValue.h"
 
 #include <array>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "Unattended.h"
+#include "common/Unattended.h"
 
 namespace {
 // The GUI thread alone reads and writes it.

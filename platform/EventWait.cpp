@@ -1,4 +1,4 @@
-#include "EventWait.h"
+#include "platform/EventWait.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

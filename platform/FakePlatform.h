@@ -2,7 +2,7 @@
 // A stand-in for the desktop in unit tests: it answers from settable values and records
 // every request in order, so a test can check what the program asked for and when.
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <QList>
 #include <QSet>

@@ -1,6 +1,6 @@
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
-#include "PlatformLog.h"
+#include "platform/PlatformLog.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "X11Focus.h"
+#include "platform/X11Focus.h"
 
-#include "EventWait.h"
-#include "PlatformLog.h"
+#include "platform/EventWait.h"
+#include "platform/PlatformLog.h"
 
 #include <QGuiApplication>
 #include <QSet>

@@ -1,7 +1,7 @@
 #pragma once
 // Focus queries and activation of other programs' windows.
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 class X11Focus final {
 public:

@@ -1,8 +1,8 @@
-#include "X11HotKey.h"
+#include "platform/X11HotKey.h"
 
-#include "PlatformLog.h"
-#include "X11Keyboard.h"
 #include "common/ShortcutValue.h"
+#include "platform/PlatformLog.h"
+#include "platform/X11Keyboard.h"
 
 #include <QCoreApplication>
 #include <QTimer>

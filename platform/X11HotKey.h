@@ -1,7 +1,7 @@
 #pragma once
 // The system-wide activation hotkey as a passive key grab on the root window.
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>

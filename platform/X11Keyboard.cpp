@@ -1,4 +1,4 @@
-#include "X11Keyboard.h"
+#include "platform/X11Keyboard.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "X11PasteKeys.h"
+#include "platform/X11PasteKeys.h"
 
-#include "PlatformLog.h"
-#include "X11Keyboard.h"
+#include "platform/PlatformLog.h"
+#include "platform/X11Keyboard.h"
 
 #include <cstdlib>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "X11Platform.h"
+#include "platform/X11Platform.h"
 
-#include "X11Connection.h"
-#include "X11Focus.h"
-#include "X11HotKey.h"
-#include "X11PasteKeys.h"
-#include "X11TopMost.h"
+#include "platform/X11Connection.h"
+#include "platform/X11Focus.h"
+#include "platform/X11HotKey.h"
+#include "platform/X11PasteKeys.h"
+#include "platform/X11TopMost.h"
 
 X11Platform::X11Platform(QObject* parent)
     : Platform(parent)

@@ -2,7 +2,7 @@
 // The platform on X11, over Qt's own xcb connection. Under a platform without X (offscreen)
 // every call returns 0 or false and nothing is grabbed.
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "X11TopMost.h"
+#include "platform/X11TopMost.h"
 
-#include "PlatformLog.h"
+#include "platform/PlatformLog.h"
 
 #include <QWindow>
 #include <algorithm>

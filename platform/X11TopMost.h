@@ -1,6 +1,6 @@
 #pragma once
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 class QWindow;
 

@@ -1,4 +1,4 @@
-#include "Registry.h"
+#include "settings/Registry.h"
 
 #include "common/Common.h"
 #include "settings/RegistryDisk.h"

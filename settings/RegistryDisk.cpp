@@ -1,4 +1,4 @@
-#include "RegistryDisk.h"
+#include "settings/RegistryDisk.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

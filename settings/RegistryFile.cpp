@@ -1,4 +1,4 @@
-#include "RegistryFile.h"
+#include "settings/RegistryFile.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "AppHarness.h"
+#include "tests/e2e/AppHarness.h"
 
 #include <QDir>
 #include <QElapsedTimer>

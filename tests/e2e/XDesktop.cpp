@@ -1,6 +1,6 @@
-#include "XDesktop.h"
+#include "tests/e2e/XDesktop.h"
 
-#include "AppHarness.h"
+#include "tests/e2e/AppHarness.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // Quick Paste and Copy Only of the real program into another program's text field (Tk's,
 // which nobody here wrote), called up with the hotkey the way a user does it.
 
-#include "AppHarness.h"
-#include "XDesktop.h"
+#include "tests/e2e/AppHarness.h"
+#include "tests/e2e/XDesktop.h"
 
 #include <QProcess>
 #include <QStandardPaths>

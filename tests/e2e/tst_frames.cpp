@@ -1,8 +1,8 @@
 // The program's dialogs as the window manager sees them: their own titles, owned by the main
 // window, and no way to minimise the program away through them.
 
-#include "AppHarness.h"
-#include "XDesktop.h"
+#include "tests/e2e/AppHarness.h"
+#include "tests/e2e/XDesktop.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The Debian package as a user gets it: built by scripts/package, checked by the Debian and
 // freedesktop tools, unpacked into a private root and started from there with a fresh HOME.
 
-#include "AppHarness.h"
-#include "XDesktop.h"
+#include "tests/e2e/AppHarness.h"
+#include "tests/e2e/XDesktop.h"
 
 #include <QDir>
 #include <QFile>

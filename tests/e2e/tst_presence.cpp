@@ -2,8 +2,8 @@
 // another program's window the way a user would. The Options dialog's hotkey handling runs
 // against the real desktop in tests/presence (tst_presence_x11).
 
-#include "AppHarness.h"
-#include "XDesktop.h"
+#include "tests/e2e/AppHarness.h"
+#include "tests/e2e/XDesktop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

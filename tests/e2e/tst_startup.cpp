@@ -1,7 +1,7 @@
 // The start-up and shutdown round trip of the real program, driven from outside.
 
-#include "AppHarness.h"
-#include "XDesktop.h"
+#include "tests/e2e/AppHarness.h"
+#include "tests/e2e/XDesktop.h"
 
 #include <QDir>
 #include <QSqlDatabase>

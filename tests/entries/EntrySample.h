@@ -2,7 +2,7 @@
 // A table of five entries for the editing suites, opened with "band" current, and a second
 // table to switch to.
 
-#include "EntryFixture.h"
+#include "tests/entries/EntryFixture.h"
 
 namespace EntrySample {
 

@@ -1,7 +1,7 @@
 // Adding, renaming, editing and deleting entries from the keyboard and the toolbar of the
 // real main window, checked against what the library file really holds afterwards.
 
-#include "EntrySample.h"
+#include "tests/entries/EntrySample.h"
 
 #include <QClipboard>
 

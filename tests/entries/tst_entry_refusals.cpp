@@ -2,7 +2,7 @@
 // engine's words once, nothing reaches the file, and the move that asked for the store
 // does not happen.
 
-#include "EntrySample.h"
+#include "tests/entries/EntrySample.h"
 
 #include <QProcess>
 #include <QTextCursor>

@@ -1,7 +1,7 @@
 // The search box of the main window typed into for real: every keystroke finds the first
 // entry whose name begins with the search text, and Up and Down walk the list from there.
 
-#include "EntryFixture.h"
+#include "tests/entries/EntryFixture.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "LibraryFixture.h"
+#include "tests/library/LibraryFixture.h"
 
 #include "common/Errors.h"
 #include "library/LibraryConnection.h"

@@ -1,4 +1,4 @@
-#include "XClient.h"
+#include "tests/platform/XClient.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The X11 platform against a real X server with a window manager (Xvfb and openbox): another
 // client on its own connection holds grabs, owns windows and presses keys through XTest.
-#include "XClient.h"
 #include "platform/X11Platform.h"
+#include "tests/platform/XClient.h"
 
 #include <QApplication>
 #include <QClipboard>

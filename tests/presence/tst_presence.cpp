@@ -1,7 +1,7 @@
 // The activation hotkey, the tray icon and the window's presence on a fake desktop.
 
-#include "OptionsAnswer.h"
-#include "PresenceFixture.h"
+#include "tests/presence/OptionsAnswer.h"
+#include "tests/presence/PresenceFixture.h"
 
 #include "app/ActivationHotKey.h"
 #include "app/EntryGrid.h"

@@ -1,8 +1,8 @@
 // The Options dialog against the real desktop: the hotkey is released while it is open and
 // moved, restored or lost when it closes, as other programs see it.
 
-#include "OptionsAnswer.h"
-#include "PresenceFixture.h"
+#include "tests/presence/OptionsAnswer.h"
+#include "tests/presence/PresenceFixture.h"
 
 #include "../e2e/AppHarness.h"
 #include "common/Declare.h"
