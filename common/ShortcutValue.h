@@ -15,9 +15,6 @@ inline constexpr quint16 ShortcutShift = 0x2000;
 inline constexpr quint16 ShortcutCtrl = 0x4000;
 inline constexpr quint16 ShortcutAlt = 0x8000;
 
-// Ctrl+F8: what start-up uses when no activation key is stored.
-inline constexpr quint16 DefaultActivationShortcut = 0x4077;
-
 struct ShortcutParts {
     quint16 virtualKey = 0;
     bool shift = false;

@@ -1,7 +1,7 @@
 #pragma once
 // Types Ctrl+V through XTest into whichever window has the focus.
 
-#include "X11Connection.h"
+#include "platform/X11Connection.h"
 
 #include <QObject>
 #include <QTimer>
@@ -16,14 +16,13 @@ public:
     // Ctrl down, V down, Ctrl up, V up.
     bool send();
 
-    // The keycode lent to 'v' for a layout without it, 0 while none is lent.
-    xcb_keycode_t borrowedKeycode() const { return m_borrowed; }
     void giveBackKeycode();
 
 private:
     bool mapKeycode(xcb_keycode_t keycode, xcb_keysym_t lower, xcb_keysym_t upper);
 
     X11Connection& m_x11;
+    // The keycode lent to 'v' for a layout without it, 0 while none is lent.
     xcb_keycode_t m_borrowed = 0;
     QTimer m_giveBack;
 };
