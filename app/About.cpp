@@ -88,7 +88,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
     QPalette maroon = lblProduct->palette();
     maroon.setColor(QPalette::WindowText, productColour(palette().color(QPalette::Window)));
     lblProduct->setPalette(maroon);
-    lblProduct->setText(QStringLiteral("Pastewise 1.2"));
+    lblProduct->setText(QStringLiteral("Pastewise " PW_VERSION));
     growToText(lblProduct);
 
     // A label without a buddy shows its text literally, so the single ampersand
