@@ -13,16 +13,6 @@ namespace {
 constexpr QLatin1String ChangedElsewhere(
     "The entry was changed by another program since it was read; reopen the table to see the change");
 
-bool IsView(QSqlDatabase& db, const QString& tableName)
-{
-    QSqlQuery query(db);
-    PrepareOrThrow(
-        query, QStringLiteral("SELECT 1 FROM sqlite_schema WHERE name = ? COLLATE NOCASE AND type = 'view'"));
-    query.addBindValue(tableName);
-    ExecOrThrow(query);
-    return query.next();
-}
-
 bool HasRowid(QSqlDatabase& db, const QString& table)
 {
     QSqlQuery query(db);

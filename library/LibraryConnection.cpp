@@ -148,15 +148,8 @@ void TLibraryConnection::DropTable(const QString& tableName)
 {
     CheckConnected();
     // Views are listed as tables, so deleting one must drop the view; DROP TABLE refuses it.
-    bool isView = false;
-    {
-        QSqlQuery query(Database());
-        PrepareOrThrow(query,
-            QStringLiteral("SELECT type FROM sqlite_schema WHERE name = ? COLLATE NOCASE AND type = 'view'"));
-        query.addBindValue(tableName);
-        ExecOrThrow(query);
-        isView = query.next();
-    }
+    QSqlDatabase db = Database();
+    const bool isView = IsView(db, tableName);
     Execute(QStringLiteral("DROP %1 %2")
                 .arg(isView ? QStringLiteral("VIEW") : QStringLiteral("TABLE"), QuoteIdentifier(tableName)));
 }

@@ -57,6 +57,16 @@ void PrepareOrThrow(QSqlQuery& query, const QString& statement)
         ThrowSqlError(query.lastError());
 }
 
+bool IsView(QSqlDatabase& db, const QString& tableName)
+{
+    QSqlQuery query(db);
+    PrepareOrThrow(
+        query, QStringLiteral("SELECT 1 FROM sqlite_schema WHERE name = ? COLLATE NOCASE AND type = 'view'"));
+    query.addBindValue(tableName);
+    ExecOrThrow(query);
+    return query.next();
+}
+
 QString CreateEntryTableStatement(const QString& tableName)
 {
     return QStringLiteral("CREATE TABLE %1 (\"name\" TEXT NOT NULL PRIMARY KEY COLLATE NOCASE"

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+class QSqlDatabase;
 class QSqlError;
 
 // "name" with inner double quotes doubled, so any text is one identifier and nothing more.
@@ -22,6 +23,10 @@ bool IsLockedError(const QSqlError& error);
 // The engine's comparison of table names: ASCII letters without regard to case, every
 // other character exactly ("über" and "ÜBER" are two tables).
 bool SameIdentifier(QStringView a, QStringView b);
+
+// True when the library holds a view of that name (compared as the engine compares table
+// names); views are listed among the tables. Throws on failure.
+bool IsView(QSqlDatabase& db, const QString& tableName);
 
 // Prepares and runs a statement with its values bound in order; throws on failure.
 void ExecOrThrow(QSqlQuery& query);
