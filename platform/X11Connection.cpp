@@ -3,6 +3,7 @@
 #include "platform/PlatformLog.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -114,6 +115,21 @@ xcb_window_t X11Connection::windowManagerWindow()
     if (!fromItself || fromItself->empty() || fromItself->front() != window)
         return XCB_WINDOW_NONE;
     return window;
+}
+
+bool X11Connection::sendToWindowManager(
+    xcb_window_t window, xcb_atom_t type, const std::array<quint32, 5>& data, const char* what)
+{
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::copy(data.begin(), data.end(), event.data.data32);
+    return check(xcb_send_event_checked(m_connection, 0, m_root,
+                     XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                     reinterpret_cast<const char*>(&event)),
+        what);
 }
 
 bool X11Connection::check(xcb_void_cookie_t cookie, const char* what)

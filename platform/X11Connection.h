@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <array>
 #include <optional>
 #include <vector>
 #include <xcb/xcb.h>
@@ -36,6 +37,11 @@ public:
 
     // Waits for a checked request; logs and discards the error. True on success.
     bool check(xcb_void_cookie_t cookie, const char* what);
+
+    // A 32-bit client message about a window, sent to the root where the window manager
+    // listens for it (EWMH requests). True when the server took it.
+    bool sendToWindowManager(
+        xcb_window_t window, xcb_atom_t type, const std::array<quint32, 5>& data, const char* what);
 
     // One round trip, so everything sent before has been handled by the server.
     void sync();

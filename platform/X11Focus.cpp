@@ -100,18 +100,8 @@ xcb_window_t X11Focus::clientWindowOf(xcb_window_t window)
 
 void X11Focus::requestActivation(xcb_window_t client)
 {
-    xcb_client_message_event_t event {};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = client;
-    event.type = m_x11.atom("_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = kSourcePager;
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    event.data.data32[2] = XCB_WINDOW_NONE;
-    const auto cookie = xcb_send_event_checked(m_x11.connection(), 0, m_x11.root(),
-        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-        reinterpret_cast<const char*>(&event));
-    m_x11.check(cookie, "_NET_ACTIVE_WINDOW request");
+    m_x11.sendToWindowManager(client, m_x11.atom("_NET_ACTIVE_WINDOW"),
+        {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0}, "_NET_ACTIVE_WINDOW request");
 }
 
 bool X11Focus::activateWindow(quint32 target, int timeoutMs)

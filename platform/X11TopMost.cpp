@@ -27,18 +27,7 @@ void WriteStateProperty(X11Connection& x11, xcb_window_t window, xcb_atom_t stat
 
 void SendStateMessage(X11Connection& x11, xcb_window_t window, xcb_atom_t state, xcb_atom_t above, bool on)
 {
-    xcb_client_message_event_t event {};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = state;
-    event.data.data32[0] = on ? kStateAdd : kStateRemove;
-    event.data.data32[1] = above;
-    event.data.data32[2] = 0;
-    event.data.data32[3] = kSourceApplication;
-    x11.check(xcb_send_event_checked(x11.connection(), 0, x11.root(),
-                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                  reinterpret_cast<const char*>(&event)),
+    x11.sendToWindowManager(window, state, {on ? kStateAdd : kStateRemove, above, 0, kSourceApplication, 0},
         "_NET_WM_STATE request");
 }
 
