@@ -219,10 +219,10 @@ void TfrmMain::resizeEvent(QResizeEvent* event)
 
 int TfrmMain::OuterWidth() const
 {
-    return width() + 8;
+    return Design::OuterWidthFromClient(width());
 }
 
 int TfrmMain::OuterHeight() const
 {
-    return height() + 27;
+    return Design::OuterHeightFromClient(height());
 }
