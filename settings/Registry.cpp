@@ -257,9 +257,7 @@ qint32 ReadRegInt(const QString& name, qint32 def)
     // from another program and is as unreadable as longer data.
     if (!value || value->Type != RegType::Dword || value->Data.size() != 4)
         return def;
-    const QByteArray& d = value->Data;
-    return qint32(quint32(uchar(d[0])) | quint32(uchar(d[1])) << 8 | quint32(uchar(d[2])) << 16
-        | quint32(uchar(d[3])) << 24);
+    return qint32(DecodeDword(value->Data));
 }
 
 bool WriteRegInt(const QString& name, qint32 value)

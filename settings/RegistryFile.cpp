@@ -188,9 +188,7 @@ QString ValueLine(const RegValue& value)
     if (value.Type == RegType::Sz && FitsQuotedForm(value.Data))
         return name + QLatin1Char('=') + Quote(DecodeRegSz(value.Data));
     if (value.Type == RegType::Dword && value.Data.size() == 4) {
-        const quint32 number = quint32(uchar(value.Data[0])) | quint32(uchar(value.Data[1])) << 8
-            | quint32(uchar(value.Data[2])) << 16 | quint32(uchar(value.Data[3])) << 24;
-        return name + QStringLiteral("=dword:%1").arg(number, 8, 16, QLatin1Char('0'));
+        return name + QStringLiteral("=dword:%1").arg(DecodeDword(value.Data), 8, 16, QLatin1Char('0'));
     }
     if (value.Type == RegType::Binary)
         return HexData(name + QStringLiteral("=hex:"), value.Data);
@@ -241,6 +239,13 @@ QByteArray EncodeDword(qint32 value)
     for (int i = 0; i < 4; ++i)
         data[i] = char((bits >> (8 * i)) & 0xFF);
     return data;
+}
+
+quint32 DecodeDword(const QByteArray& data)
+{
+    Q_ASSERT(data.size() == 4);
+    return quint32(uchar(data[0])) | quint32(uchar(data[1])) << 8 | quint32(uchar(data[2])) << 16
+        | quint32(uchar(data[3])) << 24;
 }
 
 RegistryFile::RegistryFile(QString keyPath)

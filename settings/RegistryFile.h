@@ -36,6 +36,8 @@ QString SettingsKeyPath(const QString& productName);
 QByteArray EncodeRegSz(const QString& text);
 QString DecodeRegSz(const QByteArray& data);
 QByteArray EncodeDword(qint32 value);
+// The four little-endian bytes of a REG_DWORD; the caller checks that there are four.
+quint32 DecodeDword(const QByteArray& data);
 
 // A value name must fit inside the quotes of one line of the file.
 bool RegNameFitsOnALine(const QString& name);
