@@ -16,13 +16,13 @@ Q_LOGGING_CATEGORY(lcDataset, "pastewise.library")
 // it ends without keeping the engine busy meanwhile.
 constexpr int kRetryReadMs = 150;
 
-std::string Utf8(const QString& text)
+} // namespace
+
+std::string TTableDataset::Utf8(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
-
-} // namespace
 
 TTableDataset::TTableDataset(QObject* parent)
     : QObject(parent)

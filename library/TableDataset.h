@@ -17,6 +17,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <string>
 
 class TLibraryConnection;
 
@@ -109,6 +110,8 @@ Q_SIGNALS:
     void stateChanged(DatasetState state);
 
 private:
+    // A name as the snapshot holds it.
+    static std::string Utf8(const QString& text);
     void CheckActive() const;
     int SnapshotIndex(int row) const;
     void SetState(DatasetState state);

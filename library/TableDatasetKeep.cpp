@@ -8,16 +8,6 @@
 
 #include <string>
 
-namespace {
-
-std::string Utf8(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-} // namespace
-
 QString TTableDataset::FreeEntryName(const QString& wanted) const
 {
     const QString base = wanted.trimmed().isEmpty() ? QStringLiteral("Untitled") : wanted;
@@ -41,6 +31,9 @@ QString TTableDataset::KeepPendingAsNewEntry()
     CheckActive();
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert)
         return {};
+    // A rename refused while another program held the file leaves the text unread; it must be
+    // read before it is kept, or the new entry would hold nothing.
+    LoadPendingValue();
     const QString name = FreeEntryName(m_name.toString());
     const QVariant value = m_value.isNull() ? QVariant(QStringLiteral("")) : m_value;
     // Written before anything pending is dropped: a refusal here loses nothing.
