@@ -1,5 +1,6 @@
 #include "app/StartWithDesktop.h"
 
+#include "common/Common.h"
 #include "common/Errors.h"
 
 #include <QDir>
@@ -8,15 +9,6 @@
 #include <QSaveFile>
 
 namespace {
-
-QString ConfigHome()
-{
-    // An empty or relative XDG_CONFIG_HOME is ignored, as the base directory rules ask.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = qEnvironmentVariable("HOME") + QStringLiteral("/.config");
-    return base;
-}
 
 // A string value: the backslash is the escape character.
 QString EscapeString(QString value)
@@ -42,7 +34,8 @@ QString QuoteExecArgument(const QString& argument)
 
 QString AutostartEntryPath()
 {
-    return ConfigHome() + QStringLiteral("/autostart/pastewise.desktop");
+    return XdgBaseDir("XDG_CONFIG_HOME", QStringLiteral("/.config"))
+        + QStringLiteral("/autostart/pastewise.desktop");
 }
 
 bool StartsWithDesktop()

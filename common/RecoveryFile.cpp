@@ -1,11 +1,12 @@
 #include "common/RecoveryFile.h"
 
+#include "common/Common.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace {
 
@@ -19,8 +20,7 @@ QString announceListPath()
 
 QString RecoveryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/Pastewise");
+    return UserDataFolder();
 }
 
 QString WriteRecoveryFile(

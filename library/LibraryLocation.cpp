@@ -1,5 +1,6 @@
 #include "library/LibraryLocation.h"
 
+#include "common/Common.h"
 #include "common/Errors.h"
 #include "library/StarterLibrary.h"
 
@@ -19,11 +20,7 @@ QString WithSlash(QString dir)
 
 QString UserLibraryPath()
 {
-    // An empty or relative XDG_DATA_HOME is ignored, as the base directory rules ask.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
-    return WithSlash(base) + QStringLiteral("Pastewise/") + QLatin1String(LibraryFileName);
+    return UserDataFolder() + QLatin1Char('/') + QLatin1String(LibraryFileName);
 }
 
 bool IsInstalledCopy(const QString& appDir)

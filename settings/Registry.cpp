@@ -98,9 +98,8 @@ bool TRegistry::WriteValue(const RegValue& value)
             m_staged.Set(value);
             return true;
         }
-        m_staged = RegistryFile(QString());
+        BeginBatch();
         m_staged.Set(value);
-        m_batchDepth = 1;
         return EndBatch();
     } catch (...) {
         return false;
@@ -206,14 +205,7 @@ QString SettingsFilePath()
     if (product.isEmpty() || product == QLatin1String(".") || product == QLatin1String("..")
         || product.contains(QLatin1Char('/')) || product.contains(QChar(0)))
         return QString();
-    // An empty or relative XDG_CONFIG_HOME is ignored, as the base directory rules ask.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base)) {
-        QString home = qEnvironmentVariable("HOME");
-        if (home.isEmpty())
-            home = QDir::homePath();
-        base = home + QStringLiteral("/.config");
-    }
+    const QString base = XdgBaseDir("XDG_CONFIG_HOME", QStringLiteral("/.config"));
     return QDir::cleanPath(base + QStringLiteral("/Quillmoor/") + product + QStringLiteral("/Settings.reg"));
 }
 
