@@ -9,6 +9,7 @@
 #include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
+#include "common/Unattended.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -175,7 +176,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // about first, and the user may stay. Other closes (a termination signal, the session
     // ending) ask nobody; the shutdown keeps such a change in a recovery file instead.
     const bool userClose = event->spontaneous() || m_exitCommand;
-    if (userClose && !UnattendedShutdown() && !StoreOpenEntryBeforeExit()) {
+    if (userClose && !NoOneCanBeAsked() && !StoreOpenEntryBeforeExit()) {
         event->ignore();
         return;
     }

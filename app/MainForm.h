@@ -72,10 +72,6 @@ public:
     // means the user went back and the exit does not happen.
     bool StoreOpenEntryBeforeExit();
     void CloseOpenTableAtExit(); // shutdown step 6
-    // The program is ending where nobody can answer a box (a termination signal, the session
-    // ending): the exit asks nothing, and a change that cannot be stored goes to a recovery
-    // file instead. A termination signal the application caught counts as well.
-    bool UnattendedShutdown() const;
     // Names the recovery files of an earlier run once, at start-up.
     void ReportRecoveredEntries();
     // A library that can only be read is said so once; changing commands are turned off.

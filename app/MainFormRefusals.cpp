@@ -3,7 +3,6 @@
 // can be asked, the change goes to a recovery file that the next start names.
 
 #include "app/MainForm.h"
-#include "common/Unattended.h"
 
 #include "app/Application.h"
 #include "app/EntryGrid.h"
@@ -41,11 +40,6 @@ bool isPending(const TTableDataset& dataset)
         && (dataset.State() == DatasetState::Edit || dataset.State() == DatasetState::Insert);
 }
 } // namespace
-
-bool TfrmMain::UnattendedShutdown() const
-{
-    return NoOneCanBeAsked();
-}
 
 bool TfrmMain::OfferRefusedChange(const QString& message)
 {

@@ -73,6 +73,7 @@ private:
     bool startTrayHost();
     // The program's icon in the tray host (a small window of its own), once it is viewable.
     QString trayIcon();
+    static void clickTrayIcon(const QString& icon);
     // Opens View > Options... from the keyboard; the dialog's window, "" when it did not open.
     QString openOptions(AppHarness& app);
 
@@ -239,6 +240,12 @@ QString TestPresenceEndToEnd::trayIcon()
     return isViewable(icon) ? icon : QString();
 }
 
+void TestPresenceEndToEnd::clickTrayIcon(const QString& icon)
+{
+    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
+        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+}
+
 QString TestPresenceEndToEnd::openOptions(AppHarness& app)
 {
     const auto visibleWindows = [&](const QString& name) {
@@ -280,8 +287,7 @@ void TestPresenceEndToEnd::minimiseHidesIntoTrayAndClickBringsBack()
     QVERIFY(QTest::qWaitFor(
         [&] { return app.output().contains(QStringLiteral("hidden into the tray")); }, kWaitMs));
 
-    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
-        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+    clickTrayIcon(icon);
     QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
     QCOMPARE(wmState(app.mainWindow()), QStringLiteral("Normal"));
     xdo({QStringLiteral("type"), QStringLiteral("new")});
@@ -301,8 +307,7 @@ void TestPresenceEndToEnd::trayClickWhileADialogIsOpenBringsTheDialogBack()
     QVERIFY(!dialog.isEmpty());
 
     QVERIFY(m_other->bringToFront());
-    xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
-        QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("1")});
+    clickTrayIcon(icon);
     QVERIFY(QTest::qWaitFor([&] { return activeWindow() == dialog; }, kWaitMs));
     QVERIFY(isViewable(app.mainWindow()));
     QVERIFY(app.sendSignal(SIGTERM)); // the main window takes no close request under the dialog
