@@ -191,7 +191,6 @@ void TfrmMain::actFirstExecute()
 {
     if (!tbl->Active())
         return;
-    grdName->CommitEdit();
     tbl->First();
 }
 
@@ -199,7 +198,6 @@ void TfrmMain::actPreviousExecute()
 {
     if (!tbl->Active())
         return;
-    grdName->CommitEdit();
     tbl->Prior();
 }
 
@@ -207,7 +205,6 @@ void TfrmMain::actNextExecute()
 {
     if (!tbl->Active())
         return;
-    grdName->CommitEdit();
     tbl->Next();
 }
 
@@ -215,6 +212,5 @@ void TfrmMain::actLastExecute()
 {
     if (!tbl->Active())
         return;
-    grdName->CommitEdit();
     tbl->Last();
 }
