@@ -10,6 +10,7 @@
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -160,7 +161,7 @@ bool TfrmMain::SaveSettings()
     checks.TrayIcon = actTrayIcon->isChecked();
     checks.PasteAutoHide = actPasteAutoHide->isChecked();
     checks.TopMost = actTopMost->isChecked();
-    return SaveSettingsValues(checks);
+    return SaveSettingsValues(checks, m_session->CurTable());
 }
 
 void TfrmMain::actExitExecute()

@@ -21,10 +21,7 @@ class QToolBar;
 class Platform;
 class TLibraryConnection;
 class TTableDataset;
-class TTableList;
-
-// The library's table names, one per tab; created at start-up, lives until the process ends.
-extern TTableList* TableList;
+class LibrarySession;
 
 class TfrmMain;
 
@@ -210,6 +207,8 @@ private:
     void PlaceControls();
     // --- end of commands and layout ---
     bool m_selectingTab = false;
+    // The table list, the current table and the table commands' database side.
+    LibrarySession* m_session = nullptr;
     Platform* m_platform = nullptr; // Platform
     int m_timerId = 0;
     bool m_destroyed = false;

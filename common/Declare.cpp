@@ -4,5 +4,4 @@ qint32 ActivationKey = 0;
 bool AutoAppend = false;
 QString AutoAppendStr;
 bool CompactMode = false;
-QString CurTable;
 quint32 TargetWindow = 0;

@@ -23,7 +23,7 @@ void LoadSettingsValues(CommandChecks& checks)
     CompactMode = ReadRegBool(QStringLiteral("CompactMode"), false);
 }
 
-bool SaveSettingsValues(const CommandChecks& checks)
+bool SaveSettingsValues(const CommandChecks& checks, const QString& curTable)
 {
     BeginRegBatch();
     WriteRegInt(QStringLiteral("ActivationKey"), ActivationKey);
@@ -34,10 +34,10 @@ bool SaveSettingsValues(const CommandChecks& checks)
     WriteRegBool(QStringLiteral("PasteAutoHide"), checks.PasteAutoHide);
     WriteRegBool(QStringLiteral("TopMost"), checks.TopMost);
     WriteRegBool(QStringLiteral("CompactMode"), CompactMode);
-    // CurTable is empty only when no table was opened in this run (the library or its
-    // tables could not be opened): the table remembered from before stays for the next start.
-    if (!CurTable.isEmpty() || ReadRegString(QStringLiteral("CurTable"), QString()).isEmpty())
-        WriteRegString(QStringLiteral("CurTable"), CurTable);
+    // The table is empty only when none was opened in this run (the library or its tables
+    // could not be opened): the table remembered from before stays for the next start.
+    if (!curTable.isEmpty() || ReadRegString(QStringLiteral("CurTable"), QString()).isEmpty())
+        WriteRegString(QStringLiteral("CurTable"), curTable);
     return EndRegBatch();
 }
 

@@ -2,6 +2,8 @@
 // Loading and saving the settings held in memory, and the main window's placement,
 // without touching any widget: the window copies the values in and out.
 
+#include <QString>
+
 // Checked states of the commands actTrayIcon, actPasteAutoHide and actTopMost, which
 // are the settings themselves and have no variable of their own.
 struct CommandChecks {
@@ -14,8 +16,9 @@ struct CommandChecks {
 // none at all) means Ctrl+F8.
 void LoadSettingsValues(CommandChecks& checks);
 // Writes every setting but the placement in one replacement of the file (or into the
-// open batch, see BeginRegBatch); the result is that of the replacement.
-bool SaveSettingsValues(const CommandChecks& checks);
+// open batch, see BeginRegBatch); the result is that of the replacement. `curTable` is the
+// table opened last in this run, empty when none was.
+bool SaveSettingsValues(const CommandChecks& checks, const QString& curTable);
 
 // The window's outer bounds in screen pixels, frame and title bar included.
 struct WindowBounds {

@@ -8,9 +8,9 @@
 #include "app/MainForm.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
+#include "library/LibrarySession.h"
 #include "library/SqlSupport.h"
 #include "library/TableDataset.h"
-#include "library/TableList.h"
 #include "platform/FakePlatform.h"
 
 #include <QAction>
@@ -50,7 +50,6 @@ public:
         // The tray icon has no place on the offscreen desktop.
         writeSetting(QStringLiteral("\"TrayIcon\"=dword:00000000"));
         library = m_dir.path() + QStringLiteral("/pastewise.mdb");
-        CurTable.clear();
         SetBoxObserver([this](BoxKind kind, const QString& caption, const QString& text) {
             boxes.push_back({kind, caption, text});
             if (whileBoxOpen)
@@ -64,8 +63,6 @@ public:
             form->FormDestroy();
         form.reset();
         SetBoxObserver({});
-        delete TableList;
-        TableList = nullptr;
     }
     EntryFixture(const EntryFixture&) = delete;
     EntryFixture& operator=(const EntryFixture&) = delete;
@@ -97,8 +94,6 @@ public:
     // Start-up errors (a missing library) are reported like the program's entry does.
     TfrmMain& start()
     {
-        delete TableList;
-        TableList = nullptr;
         form = std::make_unique<TfrmMain>(library, &desktop);
         try {
             form->FormCreate();

@@ -104,7 +104,7 @@ void TestEntryRefusals::untouchedBlankEntryIsRefusedOnATableSwitch()
     // Closing a table stores even an untouched new entry, and the engine wants a name.
     QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Error});
     QCOMPARE(form.tbl->TableName(), kTable);
-    QCOMPARE(CurTable, kTable);
+    QCOMPARE(form.findChild<LibrarySession*>()->CurTable(), kTable);
     QCOMPARE(form.TabCtrl->currentIndex(), 0);
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);

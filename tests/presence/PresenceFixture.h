@@ -4,7 +4,6 @@
 
 #include "app/MainForm.h"
 #include "common/MessageBoxes.h"
-#include "library/TableList.h"
 #include "platform/FakePlatform.h"
 
 #include <QDir>
@@ -67,8 +66,6 @@ public:
     // With realDesktop the form makes its own X11 platform, for tests on a real X server.
     TfrmMain& start(bool realDesktop = false)
     {
-        delete TableList;
-        TableList = nullptr;
         form = std::make_unique<TfrmMain>(m_library, realDesktop ? nullptr : &desktop);
         form->FormCreate();
         form->show();

@@ -267,9 +267,8 @@ private Q_SLOTS:
         LoadSettingsValues(checks);
         QVERIFY(QFile::remove(SettingsFile()));
         AutoAppendStr = QStringLiteral("Grüße \"\\t\"");
-        CurTable = QStringLiteral("Tabelle");
         SaveWindowPlacementValues(WindowBounds {-4, 10, 0, 300, true});
-        QVERIFY(SaveSettingsValues(checks));
+        QVERIFY(SaveSettingsValues(checks, QStringLiteral("Tabelle")));
 
         const QStringList expected {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight",
             "WindowMaximized", "ActivationKey", "FirstRun", "AutoAppend", "AutoAppendStr", "TrayIcon",
@@ -399,7 +398,7 @@ private Q_SLOTS:
 
         BeginRegBatch();
         SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
-        SaveSettingsValues(checks);
+        SaveSettingsValues(checks, QString());
         QVERIFY(EndRegBatch());
         QCOMPARE(opens.Take("Settings.reg"), 1);
         QCOMPARE(StoredNames().size(), Names + 14);
@@ -419,7 +418,7 @@ private Q_SLOTS:
         checks.TopMost = false;
         BeginRegBatch();
         SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
-        SaveSettingsValues(checks);
+        SaveSettingsValues(checks, QString());
         const bool written = EndRegBatch();
         ::close(held);
         QCOMPARE(opens.Take("Settings.reg.lock"), 1);
@@ -459,7 +458,7 @@ private Q_SLOTS:
         WriteFile(content);
         CommandChecks checks;
         LoadSettingsValues(checks);
-        QVERIFY(SaveSettingsValues(checks));
+        QVERIFY(SaveSettingsValues(checks, QString()));
         QFile copy(SettingsFile() + ".bak");
         QCOMPARE(copy.exists(), copied);
         if (copied) {
@@ -482,13 +481,12 @@ private Q_SLOTS:
         LoadSettingsValues(otherChecks);
 
         // Neither copy could open its library, so neither opened a table.
-        CurTable.clear();
         otherChecks.TopMost = true;
-        const bool otherSaved = SaveSettingsValues(otherChecks);
+        const bool otherSaved = SaveSettingsValues(otherChecks, QString());
         SettingsRegistry = mine;
         QVERIFY(otherSaved);
         AutoAppendStr = QStringLiteral("sig");
-        QVERIFY(SaveSettingsValues(checks));
+        QVERIFY(SaveSettingsValues(checks, QString()));
 
         QCOMPARE(StoredData(QStringLiteral("TopMost")), EncodeDword(1));
         QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("AutoAppendStr"))), QStringLiteral("sig"));

@@ -3,12 +3,11 @@
 #include "app/Images.h"
 #include "app/MainForm.h"
 #include "app/TableTabs.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
 #include "common/MessageBoxes.h"
 #include "library/LibraryConnection.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
-#include "library/TableList.h"
 #include "platform/FakePlatform.h"
 
 #include <QApplication>
@@ -63,6 +62,11 @@ private:
     QStringList m_answers;
     QTimer m_timer;
 };
+
+const LibrarySession& session(const TfrmMain& form)
+{
+    return *form.findChild<LibrarySession*>();
+}
 
 QStringList tabTexts(const TfrmMain& form)
 {
@@ -119,14 +123,11 @@ void TestTableCommands::init()
         m_boxes.append({kind, caption, text});
         return m_confirmAnswer;
     });
-    CurTable.clear();
 }
 
 void TestTableCommands::cleanup()
 {
     SetBoxObserver({});
-    delete TableList;
-    TableList = nullptr;
     m_dir.reset();
 }
 
@@ -167,8 +168,6 @@ QStringList TestTableCommands::rows(const QString& table)
 
 std::unique_ptr<TfrmMain> TestTableCommands::makeForm()
 {
-    delete TableList;
-    TableList = nullptr;
     auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
     form->FormCreate();
     return form;
@@ -187,13 +186,13 @@ void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
     }
     QCOMPARE(tabTexts(*form),
         (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Links")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
     // The listed tables and the new one all carry the table picture.
     const QImage picture = CommandImage(20).pixmap(16, 16).toImage();
     for (int i = 0; i < form->TabCtrl->count(); ++i)
         QCOMPARE(form->TabCtrl->tabIcon(i).pixmap(16, 16).toImage(), picture);
     QCOMPARE(form->TabCtrl->currentIndex(), 2);
-    QCOMPARE(CurTable, QStringLiteral("Links"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Links"));
     QVERIFY(form->tbl->Active());
     QCOMPARE(form->tbl->RecordCount(), 0);
 
@@ -219,7 +218,7 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
     QCOMPARE(m_boxes[0].kind, BoxKind::Notice);
     QCOMPARE(m_boxes[0].caption, QStringLiteral("Pastewise"));
     QCOMPARE(m_boxes[0].text, QStringLiteral("Table name already exists, please choose another name!"));
-    QCOMPARE(CurTable, QStringLiteral("Notes"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Notes"));
 
     m_boxes.clear();
     {
@@ -233,7 +232,7 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
     }
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(tabTexts(*form).last(), QStringLiteral("Notes"));
-    QCOMPARE(CurTable, QStringLiteral("Notes"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Notes"));
 }
 
 void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
@@ -245,7 +244,7 @@ void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
     for (const QString& name : names) {
         InputAnswers answers({name});
         form->actNewTableExecute();
-        QCOMPARE(CurTable, name);
+        QCOMPARE(session(*form).CurTable(), name);
         QCOMPARE(form->tbl->TableName(), name);
     }
     QCOMPARE(tabTexts(*form).mid(2), names);
@@ -257,7 +256,7 @@ void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actNewTableExecute());
     }
     QCOMPARE(tabTexts(*form).mid(2), names);
-    QCOMPARE(CurTable, names.last());
+    QCOMPARE(session(*form).CurTable(), names.last());
     QVERIFY(form->tbl->Active());
 
     // Deleting one of them drops exactly that table.
@@ -271,7 +270,7 @@ void TestTableCommands::deleteAsksFirstAndOpensTheFirstRemainingTable()
 {
     auto form = makeForm();
     form->TabCtrl->setCurrentIndex(1); // the user clicks "Code"
-    QCOMPARE(CurTable, QStringLiteral("Code"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Code"));
 
     m_confirmAnswer = false;
     form->actDeleteTableExecute();
@@ -284,8 +283,8 @@ void TestTableCommands::deleteAsksFirstAndOpensTheFirstRemainingTable()
     m_confirmAnswer = true;
     form->actDeleteTableExecute();
     QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Mail")});
-    QCOMPARE(TableList->Names(), QStringList {QStringLiteral("Mail")});
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).TableList().Names(), QStringList {QStringLiteral("Mail")});
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
     QCOMPARE(rows(QStringLiteral("Code")), QStringList {QStringLiteral("<no table>")});
 }
@@ -296,7 +295,7 @@ void TestTableCommands::deletingTheLastTableLeavesNothingOpen()
     form->actDeleteTableExecute();
     form->actDeleteTableExecute();
     QCOMPARE(form->TabCtrl->count(), 0);
-    QVERIFY(TableList->IsEmpty());
+    QVERIFY(session(*form).TableList().IsEmpty());
     QVERIFY(!form->tbl->Active());
     // With no table open the commands have nothing to act on: no box, nothing dropped.
     m_boxes.clear();
@@ -313,8 +312,8 @@ void TestTableCommands::renameKeepsRowsAndEverythingInStep()
         form->actRenameTableExecute();
     }
     QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Letters"), QStringLiteral("Code")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
-    QCOMPARE(CurTable, QStringLiteral("Letters"));
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Letters"));
     QCOMPARE(form->TabCtrl->currentIndex(), 0);
     QCOMPARE(form->tbl->RecordCount(), 2);
     QCOMPARE(rows(QStringLiteral("Letters")), (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
@@ -325,7 +324,7 @@ void TestTableCommands::renameKeepsRowsAndEverythingInStep()
         form->actNewTableExecute();
     }
     QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
 }
 
 void TestTableCommands::refusedRenameLeavesEverythingAsItWas()
@@ -337,8 +336,8 @@ void TestTableCommands::refusedRenameLeavesEverythingAsItWas()
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actRenameTableExecute());
     }
     QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
     QVERIFY(form->tbl->Active());
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
     QCOMPARE(form->TabCtrl->currentIndex(), 0);
@@ -349,7 +348,7 @@ void TestTableCommands::tabSwitchStoresPendingChangeOrStaysOnTheOpenTable()
     auto form = makeForm();
     form->tbl->SetValue(QStringLiteral("Bye, changed"));
     form->TabCtrl->setCurrentIndex(1);
-    QCOMPARE(CurTable, QStringLiteral("Code"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Code"));
 
     // Back on Mail, a rename to a taken name is pending: the switch is refused and the
     // tab of the table that stays open is selected again.
@@ -362,7 +361,7 @@ void TestTableCommands::tabSwitchStoresPendingChangeOrStaysOnTheOpenTable()
     QCOMPARE(form->TabCtrl->currentIndex(), 0);
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
     QCOMPARE(form->tbl->State(), DatasetState::Edit);
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
 
     // New Table while the change cannot be stored: the table exists, the open one stays.
     {
@@ -393,7 +392,7 @@ void TestTableCommands::tableCommandsDoNothingWithoutAnOpenTable()
         form->actNewTableExecute();
     }
     QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("First")});
-    QCOMPARE(CurTable, QStringLiteral("First"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("First"));
 }
 
 void TestTableCommands::startsAgainstTheSameFileAfterChanges()
@@ -408,7 +407,7 @@ void TestTableCommands::startsAgainstTheSameFileAfterChanges()
     auto form = makeForm();
     QCOMPARE(tabTexts(*form),
         (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
-    QCOMPARE(CurTable, QStringLiteral("Renamed"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Renamed"));
 }
 
 void TestTableCommands::tableThatFailedToOpenLooksClosedAndOpensOnAClick()
@@ -418,8 +417,6 @@ void TestTableCommands::tableThatFailedToOpenLooksClosedAndOpensOnAClick()
     exec(QStringLiteral("DROP TABLE \"Code\""));
     exec(QStringLiteral("CREATE TABLE \"Broken\" (a, b)"));
     exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT, value TEXT)"));
-    delete TableList;
-    TableList = nullptr;
     auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
     QVERIFY_THROWS_EXCEPTION(DatabaseError, form->FormCreate());
     form->show();
