@@ -5,6 +5,7 @@
 #include "app/LayoutCalc.h"
 #include "app/PlacementFit.h"
 #include "app/TableTabs.h"
+#include "app/WindowPresence.h"
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/DesignFont.h"
@@ -39,6 +40,9 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();
     CreateControls();
+    m_presence = new WindowPresence(*this, *m_platform, *txtName, *actTrayIcon, *actTopMost);
+    connect(m_presence, &WindowPresence::hotKeyPressed, this, &TfrmMain::WMHotKey);
+    connect(m_presence, &WindowPresence::trayIconClicked, this, &TfrmMain::WMTrayNotify);
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     // Any smaller and the search box is out of sight; a window stored at a smaller size comes
@@ -109,9 +113,9 @@ void TfrmMain::FormCreate()
     m_timerId = startTimer(500); // 5
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
     LoadWindowPlacement(*this); // 7
-    ApplyTopMost(); // 8
+    m_presence->SetTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
-        SetTrayIconShown(true);
+        m_presence->setTrayIconShown(true);
     // Named before the library opens, so a library that fails to open cannot hide them.
     ReportRecoveredEntries();
     OpenLibraryAtStartup(); // 10 to 13
@@ -131,13 +135,13 @@ void TfrmMain::FormDestroy()
             ReportException(std::current_exception());
         }
     };
-    step([this] { UnregisterActivationHotKey(); }); // 1
+    step([this] { m_presence->releaseHotKey(); }); // 1
     step([this] { // 2
         if (m_timerId != 0)
             killTimer(m_timerId);
         m_timerId = 0;
     });
-    step([this] { SetTrayIconShown(false); }); // 3
+    step([this] { m_presence->setTrayIconShown(false); }); // 3
     BeginRegBatch(); // 4 and 5 replace the settings file once, together
     step([this] { SaveWindowPlacement(*this); }); // 4
     step([this] { SaveSettings(); }); // 5

@@ -22,6 +22,7 @@ class Platform;
 class TLibraryConnection;
 class TTableDataset;
 class LibrarySession;
+class WindowPresence;
 
 class TfrmMain;
 
@@ -98,17 +99,16 @@ public:
     void WMTimer();
 
     // Presence: hotkey, tray, minimise, topmost (MainFormPresence.cpp).
+    // The work is WindowPresence's; these are the window's handlers.
     bool RegisterHotKeyAtStartup(); // start-up slot 4
-    void UnregisterActivationHotKey();
     void ShowWin(bool show);
     void WMHotKey();
     void WMTrayNotify(); // left button pressed on the tray icon
     void OnMinimizeApp();
     void actTrayIconExecute();
     void actTopMostExecute();
-    void ApplyTopMost();
-    void SetTrayIconShown(bool add);
     void actOptionsExecute();
+    WindowPresence& presence() const { return *m_presence; }
 
     // Layout (MainFormLayout.cpp).
     void FormResize();
@@ -194,9 +194,6 @@ private:
     // Shows the open table's tab again after a switch that could not happen.
     void ReselectOpenTableTab();
     int TableTabIndex(const QString& name) const;
-    // Makes the program's front window (a box open over the main window, or the main window
-    // itself) the active one, against focus-stealing prevention.
-    void BringToFront();
     QString AskTableName(const QString& caption, const QString& prompt);
     // --- commands and layout ---
     // Menu bar and toolbar from the command table (MainFormCommands.cpp).
@@ -210,6 +207,7 @@ private:
     // The table list, the current table and the table commands' database side.
     LibrarySession* m_session = nullptr;
     Platform* m_platform = nullptr; // Platform
+    WindowPresence* m_presence = nullptr;
     int m_timerId = 0;
     bool m_destroyed = false;
     bool m_exitCommand = false; // the Exit command is closing the window
