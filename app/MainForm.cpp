@@ -10,6 +10,7 @@
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
+#include "delivery/Delivery.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -34,6 +35,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // Platform
     if (m_platform == nullptr)
         m_platform = new X11Platform(this);
+    createDelivery();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();

@@ -2,7 +2,7 @@
 #include "app/MainForm.h"
 #include "app/TrayIcon.h"
 #include "common/Declare.h"
-#include "delivery/DesktopRoutines.h"
+#include "delivery/Delivery.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
 
@@ -85,19 +85,7 @@ void TfrmMain::BringToFront()
 
 void TfrmMain::WMHotKey()
 {
-    // Sampled before the window is shown, so it is the focus of the program that was in
-    // front when the key was pressed. When that is this program itself (the key pressed
-    // again, or while a box or the value prompt is open) the program it was called from
-    // stays the target: pasting into our own search box is never what the user wants.
-    Platform& desktop = Desktop();
-    const quint32 focused = GetFocusedWindow(desktop);
-    if (desktop.IsOwnWindow(focused)) {
-        qCInfo(lcPresence).noquote() << "activation hotkey in this program; paste target stays"
-                                     << QString::number(TargetWindow);
-    } else {
-        TargetWindow = focused;
-        qCInfo(lcPresence).noquote() << "activation hotkey; paste target" << QString::number(TargetWindow);
-    }
+    delivery().sampleTargetAtHotKey();
     ShowWin(true);
 }
 

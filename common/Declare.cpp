@@ -5,4 +5,3 @@ bool AutoAppend = false;
 QString AutoAppendStr;
 bool CompactMode = false;
 QString CurTable;
-quint32 TargetWindow = 0;

@@ -14,5 +14,3 @@ extern QString AutoAppendStr;
 extern bool CompactMode;
 // Name most recently passed to OpenTable, spelled as it was passed.
 extern QString CurTable;
-// X11 window to paste into; 0 means no target is known.
-extern quint32 TargetWindow;
