@@ -12,6 +12,7 @@
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 #include "library/LibrarySession.h"
+#include "delivery/Delivery.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -36,6 +37,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // Platform
     if (m_platform == nullptr)
         m_platform = new X11Platform(this);
+    createDelivery();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class Delivery;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -40,6 +41,8 @@ public:
 
     // Platform: focus, activation, paste keys, hotkey and topmost.
     Platform& Desktop() const { return *m_platform; }
+    // Copy and Quick Paste, and the window to paste into.
+    Delivery& delivery() const;
     ~TfrmMain() override;
 
     // Start-up and shutdown (MainForm.cpp).
@@ -178,6 +181,11 @@ protected:
 private:
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
+    // Copy and Quick Paste (MainFormDelivery.cpp): the value prompt and the clipboard.
+    void createDelivery();
+    // The open entry's text as the editor shows it.
+    QString textToDeliver();
+    std::unique_ptr<Delivery> m_delivery;
     // Entries: grid model, memo binding and the search box's key and focus handling.
     void BindEntryControls();
     void ShowCurrentValue();

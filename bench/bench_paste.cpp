@@ -11,6 +11,7 @@
 #include "bench/XBenchSupport.h"
 #include "common/Declare.h"
 #include "common/MessageBoxes.h"
+#include "delivery/Delivery.h"
 #include "platform/X11Platform.h"
 
 #include <QAction>
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
                 ++missed;
                 continue;
             }
-            TargetWindow = desktop.FocusedWindow();
+            form.delivery().sampleTargetAtHotKey();
             form.ShowWin(true);
             if (!waitUntil([&] { return form.isActiveWindow() && form.txtName->hasFocus(); }, 2000)) {
                 std::fprintf(stderr, "round %d: the program did not come to the front\n", i);

@@ -4,4 +4,3 @@ qint32 ActivationKey = 0;
 bool AutoAppend = false;
 QString AutoAppendStr;
 bool CompactMode = false;
-quint32 TargetWindow = 0;

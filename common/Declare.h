@@ -12,5 +12,3 @@ extern bool AutoAppend;
 // As typed by the user: escape codes stay encoded until Copy appends it.
 extern QString AutoAppendStr;
 extern bool CompactMode;
-// X11 window to paste into; 0 means no target is known.
-extern quint32 TargetWindow;

@@ -8,6 +8,7 @@
 #include "app/TrayIcon.h"
 #include "common/Declare.h"
 #include "library/LibrarySession.h"
+#include "delivery/Delivery.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
 
@@ -140,10 +141,9 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 
     fx.desktop.setFocusedWindow(kOtherWindow);
     fx.desktop.clearRecords();
-    TargetWindow = 0;
     QVERIFY(fx.desktop.pressHotKey());
 
-    QCOMPARE(TargetWindow, kOtherWindow);
+    QCOMPARE(form.delivery().target(), kOtherWindow);
     QVERIFY(form.isVisible());
     QVERIFY(!form.isMinimized());
     QCOMPARE(form.txtName->text(), QString());
@@ -249,14 +249,15 @@ void TestPresence::trayIconAnswersTheLeftButtonOnly()
     TfrmMain& form = fx.start();
     form.txtName->setText(QStringLiteral("abc"));
     form.ShowWin(false);
+    fx.desktop.setFocusedWindow(7);
+    form.WMTimer();
     fx.desktop.setFocusedWindow(kOtherWindow);
-    TargetWindow = 7;
 
     Q_EMIT trayOf(form)->activated(reason);
     QCOMPARE(form.isVisible(), shows);
     QCOMPARE(form.txtName->text(), shows ? QString() : QStringLiteral("abc"));
     // The tray never samples the paste target.
-    QCOMPARE(TargetWindow, quint32(7));
+    QCOMPARE(form.delivery().target(), quint32(7));
 }
 
 void TestPresence::trayCommandAddsAndRemovesTheIcon()
