@@ -2,6 +2,8 @@
 // The main window. It owns the controls and commands; the work of each area lives in
 // its own class or in the MainForm*.cpp file named after the area.
 
+#include "settings/Settings.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -20,6 +22,7 @@ class TEntryListModel;
 class QToolBar;
 class Platform;
 class TLibraryConnection;
+class TRegistry;
 class TTableDataset;
 class TTableList;
 
@@ -43,6 +46,11 @@ public:
     // Platform: focus, activation, paste keys, hotkey and topmost.
     Platform& Desktop() const { return *m_platform; }
     ~TfrmMain() override;
+
+    // The settings in memory from LoadSettings to SaveSettings; the Options dialog, the View
+    // commands and the window placement change them here.
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
 
     // Start-up and shutdown (MainForm.cpp).
     void FormCreate();
@@ -210,6 +218,9 @@ private:
     void PlaceControls();
     // --- end of commands and layout ---
     bool m_selectingTab = false;
+    Settings m_settings;
+    // The one settings accessor, from start-up until the settings are saved at shutdown.
+    std::unique_ptr<TRegistry> SettingsRegistry;
     Platform* m_platform = nullptr; // Platform
     int m_timerId = 0;
     bool m_destroyed = false;

@@ -41,8 +41,8 @@ bool TfrmMain::Copy()
     }
     // Decoded anew each time and appended after the substitution, so placeholders in it
     // stay as they are.
-    if (AutoAppend)
-        text += ConvertEscapes(AutoAppendStr);
+    if (m_settings.AutoAppend)
+        text += ConvertEscapes(m_settings.AutoAppendStr);
     const bool copied = SetClipboardText(text);
     if (!copied)
         qCWarning(lcDelivery) << "the clipboard did not take the text";

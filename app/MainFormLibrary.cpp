@@ -13,7 +13,6 @@
 #include "library/LibraryLocation.h"
 #include "library/TableDataset.h"
 #include "library/TableList.h"
-#include "settings/Registry.h"
 
 #include <QInputDialog>
 #include <QLoggingCategory>
@@ -101,7 +100,7 @@ void TfrmMain::OpenLibraryAtStartup()
             addTableTab(*TabCtrl, tabCaption(name));
     }
 
-    const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
+    const QString stored = m_settings.CurTable; // 12
 
     if (TableList->IsEmpty()) // 13
         return;

@@ -26,7 +26,7 @@ constexpr int kActivationWaitMs = 125;
 bool TfrmMain::RegisterHotKeyAtStartup()
 {
     connect(m_platform, &Platform::hotKeyPressed, this, &TfrmMain::WMHotKey, Qt::UniqueConnection);
-    return RegisterActivationHotKey(Desktop(), quint16(ActivationKey & 0xFFFF));
+    return RegisterActivationHotKey(Desktop(), quint16(m_settings.ActivationKey & 0xFFFF));
 }
 
 void TfrmMain::UnregisterActivationHotKey()
@@ -172,6 +172,6 @@ void TfrmMain::actOptionsExecute()
     TOptionsHotKey hotKey;
     hotKey.Register = [this](quint16 shortcut) { return RegisterActivationHotKey(Desktop(), shortcut); };
     hotKey.Release = [this] { UnregisterActivationHotKey(); };
-    TfrmOptions frmOptions(std::move(hotKey), this);
+    TfrmOptions frmOptions(m_settings, std::move(hotKey), this);
     frmOptions.exec();
 }

@@ -1,17 +1,10 @@
 #pragma once
-// Program-wide settings held in memory between start-up and shutdown. They are
-// loaded once from the settings file and written back once at a normal exit.
+// Program-wide state shared by the main window's parts. The settings are not here: they
+// are one value owned by the main window (settings/Settings.h).
 
 #include <QString>
 #include <QtGlobal>
 
-// Shortcut value of the system-wide activation hotkey in the low 16 bits;
-// kept as the full 32-bit integer so it round-trips through the settings file.
-extern qint32 ActivationKey;
-extern bool AutoAppend;
-// As typed by the user: escape codes stay encoded until Copy appends it.
-extern QString AutoAppendStr;
-extern bool CompactMode;
 // Name most recently passed to OpenTable, spelled as it was passed.
 extern QString CurTable;
 // X11 window to paste into; 0 means no target is known.

@@ -80,8 +80,6 @@ private Q_SLOTS:
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});
         m_fixture->desktop.clearRecords();
-        AutoAppend = false;
-        AutoAppendStr.clear();
         TargetWindow = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
@@ -128,8 +126,8 @@ void TestDelivery::copyExpandsTheEditorText()
     QFETCH(QStringList, values);
     QFETCH(QString, clipboard);
 
-    AutoAppend = autoAppend;
-    AutoAppendStr = appendString;
+    m_form->settings().AutoAppend = autoAppend;
+    m_form->settings().AutoAppendStr = appendString;
     // Text typed into the editor counts whether or not it was stored.
     m_form->memValue->setPlainText(entry);
     PromptAnswerer answerer(values);
@@ -151,8 +149,8 @@ void TestDelivery::copyExpandsTheEditorText()
 void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 {
     m_form->memValue->setPlainText(QStringLiteral("Dear %name%"));
-    AutoAppend = true;
-    AutoAppendStr = QStringLiteral("\\cr");
+    m_form->settings().AutoAppend = true;
+    m_form->settings().AutoAppendStr = QStringLiteral("\\cr");
     TargetWindow = kTarget;
     PromptAnswerer answerer({});
     QVERIFY(!m_form->Copy());

@@ -303,7 +303,7 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
         dialog.btnOK->click();
     });
     form.actOptions->trigger();
-    QCOMPARE(ActivationKey, qint32(0x8078));
+    QCOMPARE(form.settings().ActivationKey, qint32(0x8078));
     QCOMPARE(fx.desktop.grabbedHotKey(), std::optional<quint16>(0x8078));
 
     QString shown;
