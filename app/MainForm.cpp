@@ -7,7 +7,6 @@
 #include "app/TableTabs.h"
 #include "app/WindowPresence.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
@@ -16,7 +15,6 @@
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
-#include "settings/Settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -52,6 +50,10 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     setMinimumSize(Design::ClientWidthFromOuter(MinimumOuterSize.width()),
         Design::ClientHeightFromOuter(MinimumOuterSize.height()));
     CreateLibraryComponents(librarySource);
+    // These commands' checked states are settings themselves; the value follows them.
+    connect(actTrayIcon, &QAction::toggled, this, [this](bool on) { m_settings.TrayIcon = on; });
+    connect(actPasteAutoHide, &QAction::toggled, this, [this](bool on) { m_settings.PasteAutoHide = on; });
+    connect(actTopMost, &QAction::toggled, this, [this](bool on) { m_settings.TopMost = on; });
     SetStoreRefusalHandler([this](const QString& message) { OfferRefusedChange(message); });
 }
 
@@ -107,8 +109,8 @@ void TfrmMain::CreateControls()
 
 void TfrmMain::FormCreate()
 {
-    ProductName = QStringLiteral("Pastewise"); // 1
-    CreateSettingsRegistry(); // 2
+    // 1 and 2: the accessor of the product's settings key.
+    SettingsRegistry = std::make_unique<TRegistry>(QString::fromLatin1(ProductName));
     LoadSettings(); // 3
     if (!RegisterHotKeyAtStartup()) // 4
         ShowNotice(QStringLiteral("Unable register hot key!"));
@@ -144,30 +146,27 @@ void TfrmMain::FormDestroy()
         m_timerId = 0;
     });
     step([this] { m_presence->setTrayIconShown(false); }); // 3
-    BeginRegBatch(); // 4 and 5 replace the settings file once, together
-    step([this] { SaveWindowPlacement(*this); }); // 4
-    step([this] { SaveSettings(); }); // 5
-    EndRegBatch();
+    step([this] { SaveWindowPlacement(*this); }); // 4, into the value that 5 writes
+    step([this] { SaveSettings(); }); // 5, one replacement of the settings file
     step([this] { CloseOpenTableAtExit(); }); // 6
-    ReleaseSettingsRegistry(); // 7
+    SettingsRegistry.reset(); // 7
 }
 
 void TfrmMain::LoadSettings()
 {
-    CommandChecks checks;
-    LoadSettingsValues(checks);
-    actTrayIcon->setChecked(checks.TrayIcon);
-    actPasteAutoHide->setChecked(checks.PasteAutoHide);
-    actTopMost->setChecked(checks.TopMost);
+    m_settings = LoadSettingsValues(SettingsRegistry.get());
+    // Runs none of the commands' handlers: start-up applies the top-most state and the tray
+    // icon itself, and the compact layout takes effect at the next layout pass.
+    actTrayIcon->setChecked(m_settings.TrayIcon);
+    actPasteAutoHide->setChecked(m_settings.PasteAutoHide);
+    actTopMost->setChecked(m_settings.TopMost);
 }
 
 bool TfrmMain::SaveSettings()
 {
-    CommandChecks checks;
-    checks.TrayIcon = actTrayIcon->isChecked();
-    checks.PasteAutoHide = actPasteAutoHide->isChecked();
-    checks.TopMost = actTopMost->isChecked();
-    return SaveSettingsValues(checks, m_session->CurTable());
+    // Empty when no table was opened in this run; the one remembered from before then stays.
+    m_settings.CurTable = m_session->CurTable();
+    return SaveSettingsValues(SettingsRegistry.get(), m_settings);
 }
 
 void TfrmMain::actExitExecute()

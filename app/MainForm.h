@@ -2,6 +2,8 @@
 // The main window. It owns the controls and commands; the work of each area lives in
 // its own class or in the MainForm*.cpp file named after the area.
 
+#include "settings/Settings.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -21,6 +23,7 @@ class TEntryListModel;
 class QToolBar;
 class Platform;
 class TLibraryConnection;
+class TRegistry;
 class TTableDataset;
 class LibrarySession;
 class WindowPresence;
@@ -44,6 +47,11 @@ public:
     // Copy and Quick Paste, and the window to paste into.
     Delivery& delivery() const;
     ~TfrmMain() override;
+
+    // The settings in memory from LoadSettings to SaveSettings; the Options dialog, the View
+    // commands and the window placement change them here.
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
 
     // Start-up and shutdown (MainForm.cpp).
     void FormCreate();
@@ -214,6 +222,9 @@ private:
     bool m_selectingTab = false;
     // The table list, the current table and the table commands' database side.
     LibrarySession* m_session = nullptr;
+    Settings m_settings;
+    // The one settings accessor, from start-up until the settings are saved at shutdown.
+    std::unique_ptr<TRegistry> SettingsRegistry;
     Platform* m_platform = nullptr; // Platform
     WindowPresence* m_presence = nullptr;
     int m_timerId = 0;

@@ -1,6 +1,5 @@
 #include "app/MainForm.h"
 
-#include "common/Declare.h"
 #include "delivery/Delivery.h"
 #include "delivery/DesktopRoutines.h"
 #include "delivery/SpecVar.h"
@@ -25,7 +24,7 @@ void TfrmMain::createDelivery()
 namespace {
 Delivery::Options deliveryOptions(const TfrmMain& form)
 {
-    return {AutoAppend, AutoAppendStr, form.actPasteAutoHide->isChecked()};
+    return {form.settings().AutoAppend, form.settings().AutoAppendStr, form.settings().PasteAutoHide};
 }
 } // namespace
 

@@ -11,7 +11,6 @@
 #include "library/LibraryLocation.h"
 #include "library/LibrarySession.h"
 #include "library/TableDataset.h"
-#include "settings/Registry.h"
 
 #include <QInputDialog>
 #include <QScopedValueRollback>
@@ -93,7 +92,7 @@ void TfrmMain::OpenLibraryAtStartup()
             addTableTab(*TabCtrl, tabCaption(name));
     }
 
-    const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
+    const QString stored = m_settings.CurTable; // 12
 
     const QString first = m_session->startTable(stored); // 13
     if (!first.isEmpty())

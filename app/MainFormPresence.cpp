@@ -1,6 +1,5 @@
 #include "app/MainForm.h"
 #include "app/WindowPresence.h"
-#include "common/Declare.h"
 #include "delivery/Delivery.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
@@ -10,7 +9,7 @@
 
 bool TfrmMain::RegisterHotKeyAtStartup()
 {
-    return m_presence->registerHotKey(quint16(ActivationKey & 0xFFFF));
+    return m_presence->registerHotKey(quint16(m_settings.ActivationKey & 0xFFFF));
 }
 
 void TfrmMain::ShowWin(bool visible)
@@ -49,6 +48,6 @@ void TfrmMain::actOptionsExecute()
     TOptionsHotKey hotKey;
     hotKey.Register = [this](quint16 shortcut) { return m_presence->registerHotKey(shortcut); };
     hotKey.Release = [this] { m_presence->releaseHotKey(); };
-    TfrmOptions frmOptions(std::move(hotKey), this);
+    TfrmOptions frmOptions(m_settings, std::move(hotKey), this);
     frmOptions.exec();
 }

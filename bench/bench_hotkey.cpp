@@ -8,7 +8,6 @@
 #include "app/ActivationHotKey.h"
 #include "app/MainForm.h"
 #include "bench/XBenchSupport.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "platform/X11Platform.h"
 

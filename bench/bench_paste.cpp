@@ -9,7 +9,6 @@
 
 #include "app/MainForm.h"
 #include "bench/XBenchSupport.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "delivery/Delivery.h"
 #include "platform/X11Platform.h"

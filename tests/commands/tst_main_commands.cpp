@@ -7,7 +7,6 @@
 
 #include "app/About.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
 
 #include <QAction>
@@ -69,7 +68,6 @@ class TestMainCommands final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { UseDesignSizedFont(); }
-    void init() { CompactMode = false; }
 
     void commandsAreBuiltFromTheTable()
     {
@@ -179,11 +177,11 @@ private Q_SLOTS:
         // The Compact Mode button keeps its own tooltip through the command's changes.
         auto* compact = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(form.actCompact));
         compact->click();
-        QVERIFY(CompactMode);
+        QVERIFY(form.settings().CompactMode);
         QVERIFY(compact->isChecked());
         QCOMPARE(compact->toolTip(), QStringLiteral("Compact Mode"));
         compact->click();
-        QVERIFY(!CompactMode);
+        QVERIFY(!form.settings().CompactMode);
         QVERIFY(!compact->isChecked());
     }
 

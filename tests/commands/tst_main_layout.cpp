@@ -5,7 +5,6 @@
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/EntryGrid.h"
-#include "common/Declare.h"
 
 #include <QAction>
 #include <QLabel>
@@ -94,7 +93,6 @@ class TestMainLayout final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { UseDesignSizedFont(); }
-    void init() { CompactMode = false; }
 
     void compactModeSwitchesWidthAndLayoutBothWays()
     {
@@ -106,13 +104,13 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
 
         form.actCompact->trigger();
-        QVERIFY(CompactMode);
+        QVERIFY(form.settings().CompactMode);
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 280, 5000);
         verifyLayout(form, Compact280);
         QVERIFY(!QTest::currentTestFailed());
 
         form.actCompact->trigger();
-        QVERIFY(!CompactMode);
+        QVERIFY(!form.settings().CompactMode);
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
         verifyLayout(form, Full600);
     }
@@ -141,7 +139,7 @@ private Q_SLOTS:
         fixture.writeSettings(placement(600, 429, true));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
-        QVERIFY(CompactMode);
+        QVERIFY(form.settings().CompactMode);
         const Expected compact600 {600, 429, true, 590, 590, 137, {1, 261, 590, 110}, 377, 297, 302, 289};
         verifyLayout(form, compact600);
     }

@@ -7,7 +7,6 @@
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/About.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "delivery/SpecVar.h"
 #include "settings/Options.h"
@@ -109,7 +108,6 @@ private Q_SLOTS:
     void windows()
     {
         applyLook();
-        CompactMode = false;
         PresenceFixture fixture;
         addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
         QVERIFY(!QTest::currentTestFailed());
@@ -132,7 +130,7 @@ private Q_SLOTS:
         save(*view, QStringLiteral("menu_view.png"));
         view->hide();
 
-        TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
+        TfrmOptions options(form.settings(), TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
         options.FormCreate();
         options.show();
         save(options, QStringLiteral("options.png"));

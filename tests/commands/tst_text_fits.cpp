@@ -5,7 +5,6 @@
 #include "tests/presence/PresenceFixture.h"
 
 #include "app/About.h"
-#include "common/Declare.h"
 #include "delivery/SpecVar.h"
 #include "settings/Options.h"
 
@@ -101,7 +100,6 @@ private Q_SLOTS:
     {
         QFETCH(QFont, font);
         QApplication::setFont(font);
-        CompactMode = false;
         PresenceFixture fixture;
         TfrmMain& form = fixture.start();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -109,7 +107,7 @@ private Q_SLOTS:
         form.actCompact->trigger();
         verifyTextsFit(form);
 
-        TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
+        TfrmOptions options(form.settings(), TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
         verifyTextsFit(options);
         TfrmSpecVar prompt(&form);
         prompt.LoadVarList(QStringLiteral("%name% %date%"));

@@ -3,7 +3,6 @@
 
 #include "tests/presence/PresenceFixture.h"
 
-#include "common/Declare.h"
 #include "delivery/Delivery.h"
 #include "delivery/SpecVar.h"
 
@@ -80,8 +79,6 @@ private Q_SLOTS:
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});
         m_fixture->desktop.clearRecords();
-        AutoAppend = false;
-        AutoAppendStr.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
     void cleanup() { m_fixture.reset(); }
@@ -125,8 +122,8 @@ void TestDelivery::copyExpandsTheEditorText()
     QFETCH(QStringList, values);
     QFETCH(QString, clipboard);
 
-    AutoAppend = autoAppend;
-    AutoAppendStr = appendString;
+    m_form->settings().AutoAppend = autoAppend;
+    m_form->settings().AutoAppendStr = appendString;
     // Text typed into the editor counts whether or not it was stored.
     m_form->memValue->setPlainText(entry);
     PromptAnswerer answerer(values);
@@ -148,8 +145,8 @@ void TestDelivery::copyExpandsTheEditorText()
 void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 {
     m_form->memValue->setPlainText(QStringLiteral("Dear %name%"));
-    AutoAppend = true;
-    AutoAppendStr = QStringLiteral("\\cr");
+    m_form->settings().AutoAppend = true;
+    m_form->settings().AutoAppendStr = QStringLiteral("\\cr");
     m_fixture->desktop.setFocusedWindow(kTarget);
     m_form->WMTimer();
     PromptAnswerer answerer({});

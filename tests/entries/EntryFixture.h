@@ -6,7 +6,6 @@
 #include "app/Application.h"
 #include "app/EntryGrid.h"
 #include "app/MainForm.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "library/LibrarySession.h"
 #include "library/SqlSupport.h"

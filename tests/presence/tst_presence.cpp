@@ -6,7 +6,6 @@
 #include "app/ActivationHotKey.h"
 #include "app/EntryGrid.h"
 #include "app/TrayIcon.h"
-#include "common/Declare.h"
 #include "library/LibrarySession.h"
 #include "delivery/Delivery.h"
 #include "settings/HotKeyEdit.h"
@@ -305,7 +304,7 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
         dialog.btnOK->click();
     });
     form.actOptions->trigger();
-    QCOMPARE(ActivationKey, qint32(0x8078));
+    QCOMPARE(form.settings().ActivationKey, qint32(0x8078));
     QCOMPARE(fx.desktop.grabbedHotKey(), std::optional<quint16>(0x8078));
 
     QString shown;

@@ -5,7 +5,6 @@
 #include "tests/presence/PresenceFixture.h"
 
 #include "../e2e/AppHarness.h"
-#include "common/Declare.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
 
@@ -171,7 +170,7 @@ void TestPresenceX11::optionsReleasesHotKeyAndMovesOrRestoresIt()
 
     QCOMPARE(fieldShowed,
         (QStringList {QStringLiteral("Ctrl+F9"), QStringLiteral("Ctrl+F8"), QStringLiteral("Ctrl+F9")}));
-    QCOMPARE(ActivationKey, stored);
+    QCOMPARE(m_fx->form->settings().ActivationKey, stored);
     QVERIFY(m_fx->boxes.empty());
     QVERIFY2((dialogCentre - m_fx->form->frameGeometry().center()).manhattanLength() <= 16,
         qPrintable(QStringLiteral("dialog centre %1,%2, main window centre %3,%4")
@@ -201,7 +200,7 @@ void TestPresenceX11::optionsWithTakenCombinationLeavesNoHotKey()
     m_fx->form->actOptions->trigger();
 
     QCOMPARE(m_fx->noticeTexts(), QStringList {QStringLiteral("Unable register hot key!")});
-    QCOMPARE(ActivationKey, qint32(0x4079));
+    QCOMPARE(m_fx->form->settings().ActivationKey, qint32(0x4079));
     // No combination belongs to this program now: the old one reaches other windows, and the
     // taken one still calls up the program that holds it.
     QVERIFY(pressIsDelivered(QStringLiteral("ctrl+F8"), QStringLiteral("Ctrl+F8")));
