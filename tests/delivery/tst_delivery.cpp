@@ -1,7 +1,7 @@
 // Copy and Quick Paste on a fake desktop: what reaches the clipboard, when the value prompt
 // appears, and which requests the paste makes of the desktop in which order.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "common/Declare.h"
 #include "delivery/SpecVar.h"
@@ -75,7 +75,8 @@ class TestDelivery final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_fixture = std::make_unique<PresenceFixture>();
+        m_fixture = std::make_unique<MainWindowFixture>();
+        m_fixture->addTable(QStringLiteral("Mail"));
         m_fixture->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});
@@ -95,7 +96,7 @@ private Q_SLOTS:
     void timerFollowsTheFocusInOtherProgramsOnly();
 
 private:
-    std::unique_ptr<PresenceFixture> m_fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     TfrmMain* m_form = nullptr;
 };
 
@@ -131,7 +132,7 @@ void TestDelivery::copyExpandsTheEditorText()
     AutoAppend = autoAppend;
     AutoAppendStr = appendString;
     // Text typed into the editor counts whether or not it was stored.
-    m_form->memValue->setPlainText(entry);
+    memValue(*m_form)->setPlainText(entry);
     PromptAnswerer answerer(values);
     QVERIFY(m_form->Copy());
     QCOMPARE(clipboardText(), clipboard);
@@ -142,7 +143,7 @@ void TestDelivery::copyExpandsTheEditorText()
     // Copy Only through its command is the same Copy, with no paste behind it.
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     PromptAnswerer again(values);
-    m_form->actCopy->trigger();
+    command(*m_form, "actCopy")->trigger();
     QCOMPARE(clipboardText(), clipboard);
     QVERIFY(m_fixture->desktop.calls().isEmpty());
     QVERIFY(!m_form->isMinimized());
@@ -150,7 +151,7 @@ void TestDelivery::copyExpandsTheEditorText()
 
 void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 {
-    m_form->memValue->setPlainText(QStringLiteral("Dear %name%"));
+    memValue(*m_form)->setPlainText(QStringLiteral("Dear %name%"));
     AutoAppend = true;
     AutoAppendStr = QStringLiteral("\\cr");
     TargetWindow = kTarget;
@@ -158,7 +159,7 @@ void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
     QVERIFY(!m_form->Copy());
     QCOMPARE(clipboardText(), QStringLiteral("before"));
 
-    m_form->btnPaste->click();
+    btnPaste(*m_form)->click();
     QCOMPARE(answerer.prompts, 2);
     QCOMPARE(clipboardText(), QStringLiteral("before"));
     QVERIFY(!m_form->isMinimized());
@@ -215,8 +216,8 @@ void TestDelivery::pasteMinimisesAndWaitsForTheFocus()
     QFETCH(QStringList, calls);
 
     FakePlatform& desktop = m_fixture->desktop;
-    m_form->actPasteAutoHide->setChecked(autoHide);
-    m_form->memValue->setPlainText(QStringLiteral("Hello"));
+    command(*m_form, "actPasteAutoHide")->setChecked(autoHide);
+    memValue(*m_form)->setPlainText(QStringLiteral("Hello"));
     TargetWindow = target;
     desktop.setFocusedWindow(focusBefore);
     desktop.setActivationSucceeds(activates);
