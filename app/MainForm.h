@@ -132,7 +132,20 @@ public:
     int OuterWidth() const;
     int OuterHeight() const;
 
-    // Controls, named as the program has always named them.
+    // The library connection and the open table.
+    TLibraryConnection* ADOCon = nullptr;
+    TTableDataset* tbl = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Controls and commands, named as the program has always named them; tests reach them by
+    // these object names.
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QTabBar* TabCtrl = nullptr;
@@ -144,11 +157,6 @@ public:
     QPushButton* btnPaste = nullptr;
     QPushButton* btnCopy = nullptr;
 
-    // The library connection and the open table.
-    TLibraryConnection* ADOCon = nullptr;
-    TTableDataset* tbl = nullptr;
-
-    // Commands.
     QAction* actNewTable = nullptr;
     QAction* actDeleteTable = nullptr;
     QAction* actRenameTable = nullptr;
@@ -171,14 +179,6 @@ public:
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-
-private:
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
     // Entries: grid model, memo binding and the search box's key and focus handling.
