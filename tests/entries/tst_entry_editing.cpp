@@ -3,6 +3,7 @@
 
 #include "tests/entries/EntrySample.h"
 
+#include <QAbstractItemModelTester>
 #include <QClipboard>
 
 using namespace EntrySample;
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void withNoTableOpenEntryInputDoesNothing_data();
     void withNoTableOpenEntryInputDoesNothing();
     void memoOfAnEmptyTableStartsAnEntry();
+    void entryListFollowsEveryChangeAsAModel();
 
 private:
     std::unique_ptr<MainWindowFixture> m_fx;
@@ -610,6 +612,57 @@ void TestEntryEditing::memoOfAnEmptyTableStartsAnEntry()
     m_fx->click("actFirst");
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("new")), QStringLiteral("kept"));
     QVERIFY(m_fx->boxes.isEmpty());
+}
+
+// The grid keeps its current row, selection and scroll place through a change only when the
+// model announces each row that comes, goes or moves exactly; a reset would lose them all.
+void TestEntryEditing::entryListFollowsEveryChangeAsAModel()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    QAbstractItemModel* model = grdName(form)->model();
+    const QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QPersistentModelIndex cherry = model->index(int(kNames.indexOf(QStringLiteral("cherry"))), 0);
+    const auto cherryIsWhereTheFileHasIt = [&] {
+        QCOMPARE(cherry.data().toString(), QStringLiteral("cherry"));
+        QCOMPARE(cherry.row(), m_fx->storedNames(kTable).indexOf(QStringLiteral("cherry")));
+    };
+
+    // Added from the search box, the new entry moves down from the row it was started on.
+    m_fx->type(QStringLiteral("zz"));
+    m_fx->click("actAdd");
+    const QPersistentModelIndex added = grdName(form)->currentIndex();
+    QCOMPARE(added.row(), model->rowCount() - 1);
+    cherryIsWhereTheFileHasIt();
+
+    // Renamed in the grid and stored by the next move, it moves up past every other entry.
+    m_fx->tabIntoGrid();
+    m_fx->click("actEdit");
+    QVERIFY(m_fx->waitForCellEditor());
+    m_fx->press(Qt::Key_Home);
+    m_fx->type(QStringLiteral("aa"));
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    m_fx->click("actFirst");
+    QCOMPARE(added.data().toString(), QStringLiteral("aazz"));
+    QCOMPARE(added.row(), 0);
+    cherryIsWhereTheFileHasIt();
+
+    // A blank row started and given up again, then a stored entry deleted.
+    m_fx->press(Qt::Key_Insert);
+    QCOMPARE(model->rowCount(), kNames.size() + 2);
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(model->rowCount(), kNames.size() + 1);
+    m_fx->click("actDelete");
+    cherryIsWhereTheFileHasIt();
+
+    // Another table and back: the list is read afresh.
+    m_fx->clickTab(1);
+    m_fx->clickTab(0);
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, 0).data().toString();
+    QCOMPARE(shown, m_fx->storedNames(kTable));
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Confirm});
 }
 
 PW_APPLICATION_TEST_MAIN(TestEntryEditing)
