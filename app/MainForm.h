@@ -140,7 +140,20 @@ public:
     int OuterWidth() const;
     int OuterHeight() const;
 
-    // Controls, named as the program has always named them.
+    // The library connection and the open table.
+    TLibraryConnection* ADOCon = nullptr;
+    TTableDataset* tbl = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Controls and commands, named as the program has always named them; tests reach them by
+    // these object names.
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QTabBar* TabCtrl = nullptr;
@@ -152,11 +165,6 @@ public:
     QPushButton* btnPaste = nullptr;
     QPushButton* btnCopy = nullptr;
 
-    // The library connection and the open table.
-    TLibraryConnection* ADOCon = nullptr;
-    TTableDataset* tbl = nullptr;
-
-    // Commands.
     QAction* actNewTable = nullptr;
     QAction* actDeleteTable = nullptr;
     QAction* actRenameTable = nullptr;
@@ -179,14 +187,6 @@ public:
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-
-private:
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
     // Copy and Quick Paste (MainFormDelivery.cpp): the value prompt and the clipboard.

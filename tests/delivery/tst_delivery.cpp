@@ -1,7 +1,7 @@
 // Copy and Quick Paste through the main window on a fake desktop: what reaches the clipboard,
 // when the value prompt appears, and how the window's commands and timer drive the paste.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "delivery/Delivery.h"
 #include "delivery/SpecVar.h"
@@ -74,7 +74,8 @@ class TestDelivery final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_fixture = std::make_unique<PresenceFixture>();
+        m_fixture = std::make_unique<MainWindowFixture>();
+        m_fixture->addTable(QStringLiteral("Mail"));
         m_fixture->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});
@@ -89,7 +90,7 @@ private Q_SLOTS:
     void pasteThroughTheWindow();
 
 private:
-    std::unique_ptr<PresenceFixture> m_fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     TfrmMain* m_form = nullptr;
 };
 
@@ -125,7 +126,7 @@ void TestDelivery::copyExpandsTheEditorText()
     m_form->settings().AutoAppend = autoAppend;
     m_form->settings().AutoAppendStr = appendString;
     // Text typed into the editor counts whether or not it was stored.
-    m_form->memValue->setPlainText(entry);
+    memValue(*m_form)->setPlainText(entry);
     PromptAnswerer answerer(values);
     QVERIFY(m_form->Copy());
     QCOMPARE(clipboardText(), clipboard);
@@ -136,7 +137,7 @@ void TestDelivery::copyExpandsTheEditorText()
     // Copy Only through its command is the same Copy, with no paste behind it.
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     PromptAnswerer again(values);
-    m_form->actCopy->trigger();
+    command(*m_form, "actCopy")->trigger();
     QCOMPARE(clipboardText(), clipboard);
     QVERIFY(m_fixture->desktop.calls().isEmpty());
     QVERIFY(!m_form->isMinimized());
@@ -144,7 +145,7 @@ void TestDelivery::copyExpandsTheEditorText()
 
 void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 {
-    m_form->memValue->setPlainText(QStringLiteral("Dear %name%"));
+    memValue(*m_form)->setPlainText(QStringLiteral("Dear %name%"));
     m_form->settings().AutoAppend = true;
     m_form->settings().AutoAppendStr = QStringLiteral("\\cr");
     m_fixture->desktop.setFocusedWindow(kTarget);
@@ -153,7 +154,7 @@ void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
     QVERIFY(!m_form->Copy());
     QCOMPARE(clipboardText(), QStringLiteral("before"));
 
-    m_form->btnPaste->click();
+    btnPaste(*m_form)->click();
     QCOMPARE(answerer.prompts, 2);
     QCOMPARE(clipboardText(), QStringLiteral("before"));
     QVERIFY(!m_form->isMinimized());
@@ -163,8 +164,8 @@ void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 void TestDelivery::pasteThroughTheWindow()
 {
     FakePlatform& desktop = m_fixture->desktop;
-    m_form->actPasteAutoHide->setChecked(false);
-    m_form->memValue->setPlainText(QStringLiteral("Hello"));
+    command(*m_form, "actPasteAutoHide")->setChecked(false);
+    memValue(*m_form)->setPlainText(QStringLiteral("Hello"));
 
     // The running timer picks up another program's focus within a period or two.
     desktop.setFocusedWindow(kTarget);
@@ -172,11 +173,11 @@ void TestDelivery::pasteThroughTheWindow()
     desktop.setFocusedWindow(kOwn);
 
     // "Auto Hide At Paste" decides whether the window makes way for the target.
-    m_form->btnPaste->click();
+    btnPaste(*m_form)->click();
     QCOMPARE(clipboardText(), QStringLiteral("Hello"));
     QVERIFY(!m_form->isMinimized());
-    m_form->actPasteAutoHide->setChecked(true);
-    m_form->actPaste->trigger();
+    command(*m_form, "actPasteAutoHide")->setChecked(true);
+    command(*m_form, "actPaste")->trigger();
     QVERIFY(m_form->isMinimized());
     const QString activate = QStringLiteral("ActivateWindow %1").arg(kTarget);
     QCOMPARE(desktop.calls(), (QStringList {activate, "SendPasteKeys", activate, "SendPasteKeys"}));

@@ -2,7 +2,7 @@
 // desktop in which order, when the window has to make way, and which target it keeps.
 
 #include "delivery/Delivery.h"
-#include "platform/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 #include <QTest>
 
