@@ -4,6 +4,8 @@
 
 #include "tests/entries/EntrySample.h"
 
+#include "library/LibrarySession.h"
+
 #include <QProcess>
 #include <QTextCursor>
 

@@ -6,8 +6,8 @@
 #include "app/ActivationHotKey.h"
 #include "app/EntryGrid.h"
 #include "app/TrayIcon.h"
-#include "library/LibrarySession.h"
 #include "delivery/Delivery.h"
+#include "library/LibrarySession.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
 
