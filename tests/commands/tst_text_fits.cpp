@@ -102,8 +102,7 @@ private Q_SLOTS:
         QFETCH(QFont, font);
         QApplication::setFont(font);
         CompactMode = false;
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         verifyTextsFit(form);
