@@ -99,8 +99,7 @@ private Q_SLOTS:
             {"actStartWithDesktop", "Start With Desktop", "Start With Desktop", "", true, false},
         };
         // clang-format on
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QCOMPARE(form.actions().size(), qsizetype(std::size(table)));
         for (const Row& row : table) {
@@ -119,8 +118,7 @@ private Q_SLOTS:
 
     void menusReadBackInOrder()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QStringList menus;
         for (const QAction* top : ActionMainMenuBar1(form)->actions()) {
@@ -149,8 +147,7 @@ private Q_SLOTS:
 
     void toolbarButtonsInOrderWithTheirTooltips()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QStringList buttons;
         for (QAction* action : ToolBar1(form)->actions()) {
@@ -185,8 +182,7 @@ private Q_SLOTS:
 
     void autoHideAtPasteOnlyFlipsItsCheck()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         auto* button
             = qobject_cast<QToolButton*>(ToolBar1(form)->widgetForAction(command(form, "actPasteAutoHide")));
@@ -218,8 +214,7 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(int, key);
         QFETCH(QString, commandName);
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         disconnectHandlers(form);
         txtName(form)->setText(QStringLiteral("selected words"));
@@ -244,8 +239,7 @@ private Q_SLOTS:
 
     void shortcutsLeaveOtherWindowsAlone()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         disconnectHandlers(form);
         QDialog dialog(&form);
@@ -274,8 +268,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, control);
         QFETCH(bool, pastes);
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QObject::disconnect(btnPaste(form), &QPushButton::clicked, &form, nullptr);
         QObject::disconnect(btnCopy(form), &QPushButton::clicked, command(form, "actCopy"), nullptr);
@@ -291,8 +284,7 @@ private Q_SLOTS:
 
     void helpOpensTheHelpFileBesideTheProgramOnly()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         OpenedUrls opened;
         const QString helpFile = AppDir() + QStringLiteral("Pastewise.chm");
@@ -315,8 +307,7 @@ private Q_SLOTS:
 
     void aboutIsAFreshModalBoxCentredOverTheWindow()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QTRY_VERIFY_WITH_TIMEOUT(form.isVisible(), 5000);
         const QPoint formCentre(form.x() + form.OuterWidth() / 2, form.y() + form.OuterHeight() / 2);
@@ -348,8 +339,7 @@ private Q_SLOTS:
     // The check mark is the entry's presence; the entry starts this very program hidden.
     void startWithDesktopWritesAndRemovesTheAutostartEntry()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QAction* action = command(form, "actStartWithDesktop");
         const QString entryPath
@@ -379,8 +369,7 @@ private Q_SLOTS:
 
     void startWithDesktopThatCannotWriteKeepsItsMarkAndReports()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         // A file where the autostart folder should be: the entry cannot be written.
         QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));

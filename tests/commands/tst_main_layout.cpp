@@ -96,8 +96,7 @@ private Q_SLOTS:
 
     void compactModeSwitchesWidthAndLayoutBothWays()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         fixture.writeSettings(placement(600, 429, false));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
@@ -119,8 +118,7 @@ private Q_SLOTS:
     void switchingAtTheModeWidthStillLaysOut()
     {
         // With the width already 280 no resize happens; the layout must switch anyway.
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         fixture.writeSettings(placement(600, 429, false));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
@@ -137,8 +135,7 @@ private Q_SLOTS:
 
     void startsCompactAtTheSavedWidth()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         fixture.writeSettings(placement(600, 429, true));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
@@ -149,8 +146,7 @@ private Q_SLOTS:
 
     void tooSmallWindowLeavesControlsWithoutArea()
     {
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         fixture.writeSettings(placement(600, 429, true));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);

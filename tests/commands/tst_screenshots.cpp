@@ -108,8 +108,7 @@ private Q_SLOTS:
     void windows()
     {
         applyLook();
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
         QVERIFY(!QTest::currentTestFailed());
         TfrmMain& form = fixture.start();

@@ -100,8 +100,7 @@ private Q_SLOTS:
     {
         QFETCH(QFont, font);
         QApplication::setFont(font);
-        MainWindowFixture fixture;
-        fixture.addTable(QStringLiteral("Mail"));
+        MainWindowFixture fixture({QStringLiteral("Mail")});
         TfrmMain& form = fixture.start();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         verifyTextsFit(form);

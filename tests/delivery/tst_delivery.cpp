@@ -74,8 +74,7 @@ class TestDelivery final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_fixture = std::make_unique<MainWindowFixture>();
-        m_fixture->addTable(QStringLiteral("Mail"));
+        m_fixture = std::make_unique<MainWindowFixture>(QStringList {QStringLiteral("Mail")});
         m_fixture->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});

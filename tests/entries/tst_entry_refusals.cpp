@@ -56,8 +56,7 @@ private Q_SLOTS:
     void init()
     {
         m_fx = std::make_unique<MainWindowFixture>();
-        // The tray icon has no place on the offscreen desktop.
-        m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
+        m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")}); // no tray offscreen
     }
     void cleanup() { m_fx.reset(); }
 

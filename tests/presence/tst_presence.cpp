@@ -90,8 +90,7 @@ void TestPresence::registrationPassesKeyAndModifiersOnly()
 
 void TestPresence::startupRegistersLowWordAndShutdownReleases()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     // Only the low 16 bits are a shortcut; the high ones must not leak into the grab.
     fx.writeSettings({QStringLiteral("\"ActivationKey\"=dword:00058041")});
     fx.start();
@@ -107,8 +106,7 @@ void TestPresence::startupRegistersLowWordAndShutdownReleases()
 
 void TestPresence::refusedHotKeyAtStartupIsReportedAndProgramRuns()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     fx.desktop.setGrabSucceeds(false);
     TfrmMain& form = fx.start();
     QCOMPARE(fx.boxes.texts(), QStringList {QStringLiteral("Unable register hot key!")});
@@ -129,8 +127,7 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady_data()
 void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 {
     QFETCH(QString, presence);
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     TfrmMain& form = fx.start();
     txtName(form)->setText(QStringLiteral("hel"));
@@ -158,8 +155,7 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 
 void TestPresence::showingKeepsMaximisedAndClearsOnlyNonEmptySearch()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     TfrmMain& form = fx.start();
     form.showMaximized();
     form.showMinimized();
@@ -179,8 +175,7 @@ void TestPresence::showingKeepsMaximisedAndClearsOnlyNonEmptySearch()
 
 void TestPresence::showingBringsAnOpenBoxToTheFront()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     TfrmMain& form = fx.start();
     QDialog box(&form);
     box.setWindowModality(Qt::ApplicationModal);
@@ -213,8 +208,7 @@ void TestPresence::minimiseHidesOnlyWithAReachableTrayIcon()
     QFETCH(bool, hidden);
 
     TTrayIcon::SetAreaProbe([notificationArea] { return notificationArea; });
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     fx.desktop.setGrabSucceeds(hotKeyHeld);
     fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:0000000%1").arg(trayOption ? 1 : 0)});
     TfrmMain& form = fx.start();
@@ -250,8 +244,7 @@ void TestPresence::trayIconAnswersTheLeftButtonOnly()
 {
     QFETCH(QSystemTrayIcon::ActivationReason, reason);
     QFETCH(bool, shows);
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     TfrmMain& form = fx.start();
     txtName(form)->setText(QStringLiteral("abc"));
     form.ShowWin(false);
@@ -268,8 +261,7 @@ void TestPresence::trayIconAnswersTheLeftButtonOnly()
 
 void TestPresence::trayCommandAddsAndRemovesTheIcon()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     TfrmMain& form = fx.start();
     TTrayIcon* tray = trayOf(form);
     QVERIFY(tray != nullptr);
@@ -289,8 +281,7 @@ void TestPresence::trayCommandAddsAndRemovesTheIcon()
 
 void TestPresence::topMostFollowsTheCommandAndEveryShow()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     fx.writeSettings({QStringLiteral("\"TopMost\"=dword:00000001")});
     TfrmMain& form = fx.start();
     QCOMPARE(fx.desktop.topMostRequests(), QList<bool> {true});
@@ -303,8 +294,7 @@ void TestPresence::topMostFollowsTheCommandAndEveryShow()
 
 void TestPresence::optionsCommandOpensAFreshDialogEachTime()
 {
-    MainWindowFixture fx;
-    fx.addTable(QStringLiteral("Mail"));
+    MainWindowFixture fx({QStringLiteral("Mail")});
     TfrmMain& form = fx.start();
     fx.desktop.clearRecords();
 

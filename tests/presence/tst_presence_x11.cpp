@@ -72,8 +72,7 @@ void TestPresenceX11::initTestCase()
 
 void TestPresenceX11::init()
 {
-    m_fx = std::make_unique<MainWindowFixture>();
-    m_fx->addTable(QStringLiteral("Mail"));
+    m_fx = std::make_unique<MainWindowFixture>(QStringList {QStringLiteral("Mail")});
     m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     m_fx->start(true);
     QVERIFY(QTest::qWaitForWindowExposed(m_fx->form.get()));

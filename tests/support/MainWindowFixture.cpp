@@ -29,11 +29,13 @@ template <typename Work> void withDatabase(const QString& library, Work&& work)
 
 } // namespace
 
-MainWindowFixture::MainWindowFixture()
+MainWindowFixture::MainWindowFixture(const QStringList& emptyTables)
 {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
     qputenv("XDG_DATA_HOME", (m_dir.path() + QStringLiteral("/data")).toUtf8());
     library = m_dir.path() + QStringLiteral("/pastewise.mdb");
+    for (const QString& table : emptyTables)
+        addTable(table);
 }
 
 MainWindowFixture::~MainWindowFixture()
@@ -134,12 +136,6 @@ TfrmMain& MainWindowFixture::create(bool realDesktop)
     return *form;
 }
 
-TfrmMain& MainWindowFixture::start(bool realDesktop)
-{
-    create(realDesktop).show();
-    return *form;
-}
-
 TfrmMain& MainWindowFixture::startForTyping()
 {
     try {
@@ -160,16 +156,6 @@ void MainWindowFixture::focus(QWidget* widget)
     widget->setFocus(Qt::OtherFocusReason);
     if (!QTest::qWaitFor([widget] { return widget->hasFocus(); }, kWaitMs))
         qWarning("%s did not take the focus", qPrintable(widget->objectName()));
-}
-
-QWidget* MainWindowFixture::focused()
-{
-    return QApplication::focusWidget();
-}
-
-void MainWindowFixture::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QTest::keyClick(focused(), key, modifiers);
 }
 
 void MainWindowFixture::type(const QString& text)
@@ -210,11 +196,6 @@ void MainWindowFixture::clickTab(int index)
 {
     QTabBar* tabs = TabCtrl(*form);
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
-}
-
-QLineEdit* MainWindowFixture::cellEditor() const
-{
-    return grdName(*form)->findChild<QLineEdit*>();
 }
 
 bool MainWindowFixture::waitForCellEditor() const

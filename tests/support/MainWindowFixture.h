@@ -29,7 +29,8 @@ using EntryRows = QList<std::pair<QString, QString>>;
 
 class MainWindowFixture final {
 public:
-    MainWindowFixture();
+    // The library starts with these tables, empty; without any there is no library file yet.
+    explicit MainWindowFixture(const QStringList& emptyTables = {});
     ~MainWindowFixture();
     MainWindowFixture(const MainWindowFixture&) = delete;
     MainWindowFixture& operator=(const MainWindowFixture&) = delete;
@@ -53,15 +54,22 @@ public:
     // test. With realDesktop the form makes its own X11 platform, for a real X server.
     TfrmMain& create(bool realDesktop = false);
     // The same, shown.
-    TfrmMain& start(bool realDesktop = false);
+    TfrmMain& start(bool realDesktop = false)
+    {
+        create(realDesktop).show();
+        return *form;
+    }
     // Shown, active and with the focus in the search box, ready for typing; start-up errors
     // (a missing library) are reported as the program's entry reports them.
     TfrmMain& startForTyping();
 
     // Input as the user gives it. Key strokes go to whatever has the focus.
     void focus(QWidget* widget);
-    static QWidget* focused();
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(focused(), key, modifiers);
+    }
     // One character at a time: the first one typed into the grid opens its editor, which
     // then has the focus for the rest.
     static void type(const QString& text);
@@ -74,7 +82,7 @@ public:
     void clickRow(int row);
     void clickTab(int index);
 
-    QLineEdit* cellEditor() const;
+    QLineEdit* cellEditor() const { return grdName(*form)->findChild<QLineEdit*>(); }
     bool waitForCellEditor() const;
     // Enter in the editor commits and closes it once the event loop runs again.
     bool waitForCellEditorClosed() const;
