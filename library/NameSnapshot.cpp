@@ -35,13 +35,19 @@ void NameSnapshot::Append(RowKey key, std::string_view name)
     m_rows.push_back(Store(key, name));
 }
 
+bool NameSnapshot::Sorted() const
+{
+    return std::is_sorted(m_rows.begin(), m_rows.end(),
+        [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); });
+}
+
 void NameSnapshot::SortIfNeeded()
 {
-    const auto less = [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); };
     // The engine already returns the rows in this order for text names; sort only when it
     // did not (numbers or blobs in a table made by another tool sort differently there).
-    if (!std::is_sorted(m_rows.begin(), m_rows.end(), less))
-        std::stable_sort(m_rows.begin(), m_rows.end(), less);
+    if (!Sorted())
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+            [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); });
 }
 
 std::string_view NameSnapshot::NameAt(int row) const

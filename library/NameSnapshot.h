@@ -18,6 +18,7 @@ public:
     // Loading appends in any order; SortIfNeeded then puts the rows in name order.
     void Append(RowKey key, std::string_view name);
     void SortIfNeeded();
+    bool Sorted() const;
 
     int Count() const { return static_cast<int>(m_rows.size()); }
     std::string_view NameAt(int row) const;
