@@ -4,7 +4,10 @@
 #include "library/NameRead.h"
 
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <new>
@@ -19,6 +22,8 @@ std::atomic<int> running {0};
 
 // Each wait for another program's lock is short, so a stop is never kept waiting long.
 constexpr int BusyPauseMs = 5;
+
+constexpr int BackgroundNice = 10;
 
 } // namespace
 
@@ -45,11 +50,8 @@ std::string ReadOnlyUri(const char* fileName)
     return uri + "?mode=ro";
 }
 
-BackgroundNames::BackgroundNames(
-    std::string fileUri, std::string statement, int busyTimeoutMs, std::function<void()> finished)
-    : m_uri(std::move(fileUri))
-    , m_statement(std::move(statement))
-    , m_busyTimeoutMs(busyTimeoutMs)
+BackgroundNames::BackgroundNames(Source source, std::function<void()> finished)
+    : m_source(std::move(source))
     , m_finishedCallback(std::move(finished))
 {
     ++running;
@@ -116,7 +118,7 @@ void BackgroundNames::Wait()
 int BackgroundNames::OnBusy(void* self, int attempts)
 {
     const auto* load = static_cast<const BackgroundNames*>(self);
-    if (load->m_stop.load() || attempts * BusyPauseMs >= load->m_busyTimeoutMs)
+    if (load->m_stop.load() || attempts * BusyPauseMs >= load->m_source.busyTimeoutMs)
         return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(BusyPauseMs));
     return 1;
@@ -124,6 +126,9 @@ int BackgroundNames::OnBusy(void* self, int attempts)
 
 void BackgroundNames::Run()
 {
+    // The window being shown at the same time comes first; this only lowers the thread's
+    // share of the processor, so a refusal changes nothing else.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), BackgroundNice);
     try {
         if (WaitAt(Step::Open))
             Read();
@@ -150,8 +155,8 @@ void BackgroundNames::Run()
 void BackgroundNames::Read()
 {
     sqlite3* engine = nullptr;
-    const int opened = sqlite3_open_v2(
-        m_uri.c_str(), &engine, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int opened = sqlite3_open_v2(m_source.fileUri.c_str(), &engine,
+        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     {
         const std::lock_guard engineLock(m_engineMutex);
         m_engine = engine;
@@ -163,8 +168,16 @@ void BackgroundNames::Read()
         throw DatabaseError(engine != nullptr ? QString::fromUtf8(sqlite3_errmsg(engine))
                                               : QStringLiteral("Out of memory reading the entry names"));
     sqlite3_busy_handler(engine, &BackgroundNames::OnBusy, this);
+    // Every page is read once, in order: a cache would only hold memory.
+    sqlite3_exec(engine, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
     NameSnapshot names;
-    ReadNames(engine, m_statement, true, names);
+    // Sized once from the count, which the engine takes from the index without reading the
+    // names: growing while reading would copy them again and again, and the copies left
+    // behind would stay in the process.
+    const auto rows
+        = static_cast<std::size_t>(std::max<qint64>(0, ReadInteger(engine, m_source.countStatement)));
+    names.Reserve(rows, rows * m_source.bytesPerName + rows / 8 * m_source.bytesPerName);
+    ReadNames(engine, m_source.statement, true, names);
     names.SortIfNeeded();
     m_names = std::move(names);
 }

@@ -18,10 +18,18 @@ struct sqlite3;
 
 class BackgroundNames final {
 public:
-    // `fileUri` opens the library file for reading; `statement` yields (rowid, name) rows.
+    struct Source {
+        // Opens the library file for reading.
+        std::string fileUri;
+        // Yields (rowid, name) rows; gives their number.
+        std::string statement;
+        std::string countStatement;
+        // The average size of a name so far, to size the storage before reading.
+        std::size_t bytesPerName = 0;
+        int busyTimeoutMs = 0;
+    };
     // `finished` runs on the reading thread once the result is ready, not after Stop().
-    BackgroundNames(
-        std::string fileUri, std::string statement, int busyTimeoutMs, std::function<void()> finished);
+    BackgroundNames(Source source, std::function<void()> finished);
     ~BackgroundNames();
     BackgroundNames(const BackgroundNames&) = delete;
     BackgroundNames& operator=(const BackgroundNames&) = delete;
@@ -50,9 +58,7 @@ private:
     bool WaitAt(Step step);
     static int OnBusy(void* self, int attempts);
 
-    const std::string m_uri;
-    const std::string m_statement;
-    const int m_busyTimeoutMs;
+    const Source m_source;
     std::function<void()> m_finishedCallback;
 
     std::mutex m_engineMutex;

@@ -107,6 +107,11 @@ std::string EntryStore::NamesStatement() const
         .toStdString();
 }
 
+std::string EntryStore::CountStatement() const
+{
+    return QStringLiteral("SELECT count(*) FROM %1").arg(m_table).toStdString();
+}
+
 void EntryStore::LoadNames(NameSnapshot& snapshot)
 {
     ReadNames(EngineHandle(m_db), NamesStatement(), m_keyedByRowid, snapshot);

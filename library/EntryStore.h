@@ -46,6 +46,7 @@ public:
     // for another program's lock.
     std::string ReadOnlyFile() const;
     std::string NamesStatement() const;
+    std::string CountStatement() const;
     int BusyTimeoutMs() const { return m_busyTimeoutMs; }
     // The first entry in name order whose name is not less than `name`, through the index.
     std::optional<FoundName> FirstNameFrom(std::string_view name) const;

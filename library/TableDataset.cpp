@@ -8,6 +8,8 @@
 
 #include <QLoggingCategory>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -327,12 +329,18 @@ void TTableDataset::StartLoad()
     if (!m_partial || m_load)
         return;
     const quint64 serial = ++m_loadSerial;
+    BackgroundNames::Source source;
+    source.fileUri = m_store->ReadOnlyFile();
+    source.statement = m_store->NamesStatement();
+    source.countStatement = m_store->CountStatement();
+    source.bytesPerName
+        = m_snapshot.Count() > 0 ? m_snapshot.NameBytes() / std::size_t(m_snapshot.Count()) + 1 : 0;
+    source.busyTimeoutMs = m_store->BusyTimeoutMs();
     // The notice crosses to this object's thread; a load stopped meanwhile has a stale serial.
-    m_load = std::make_unique<BackgroundNames>(
-        m_store->ReadOnlyFile(), m_store->NamesStatement(), m_store->BusyTimeoutMs(), [this, serial] {
-            QMetaObject::invokeMethod(
-                this, [this, serial] { OnLoadFinished(serial); }, Qt::QueuedConnection);
-        });
+    m_load = std::make_unique<BackgroundNames>(std::move(source), [this, serial] {
+        QMetaObject::invokeMethod(
+            this, [this, serial] { OnLoadFinished(serial); }, Qt::QueuedConnection);
+    });
 }
 
 void TTableDataset::StopLoad()
@@ -383,6 +391,9 @@ QString TTableDataset::TakeLoad()
     if (load->Failed())
         return load->Error();
     ReplaceSnapshot(load->TakeNames());
+    // The first names, the reading's connection and its thread are gone; what they held in
+    // the allocator's free lists goes back to the system rather than staying with the window.
+    malloc_trim(0);
     return {};
 }
 
