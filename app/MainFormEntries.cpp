@@ -1,7 +1,9 @@
 #include "app/MainForm.h"
 
+#include "app/Application.h"
 #include "app/EntryGrid.h"
 #include "app/EntryListModel.h"
+#include "common/Errors.h"
 #include "common/MessageBoxes.h"
 #include "library/StoredText.h"
 #include "library/TableDataset.h"
@@ -71,6 +73,11 @@ void TfrmMain::BindEntryControls()
     };
     connect(tbl, &TTableDataset::currentRowChanged, this, followDataset);
     connect(tbl, &TTableDataset::reset, this, followDataset);
+    // The rest of a large table's names replace the first ones in a reset, which would close
+    // a cell editor without its text.
+    connect(tbl, &TTableDataset::aboutToCompleteNames, grdName, &TEntryGrid::CommitEdit);
+    connect(tbl, &TTableDataset::namesFailed, this,
+        [](const QString& message) { ReportException(std::make_exception_ptr(DatabaseError(message))); });
     // The memo's own edits come back as field changes too; it already shows them.
     connect(tbl, &TTableDataset::fieldsChanged, this, [this] {
         if (!m_storingMemo)
