@@ -8,6 +8,7 @@
 #include "common/Common.h"
 #include "common/Declare.h"
 #include "common/DesignFont.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 #include "library/TableDataset.h"
@@ -92,7 +93,7 @@ void TfrmMain::CreateControls()
     setTabOrder(TabCtrl, ToolBar1);
     setTabOrder(ToolBar1, btnCopy);
 
-    connect(btnPaste, &QPushButton::clicked, this, &TfrmMain::btnPasteClick);
+    connect(btnPaste, &QPushButton::clicked, this, [this] { RunHandled([this] { btnPasteClick(); }); });
     connect(btnCopy, &QPushButton::clicked, actCopy, &QAction::trigger);
 
     // --- commands and layout ---
@@ -176,7 +177,11 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // about first, and the user may stay. Other closes (a termination signal, the session
     // ending) ask nobody; the shutdown keeps such a change in a recovery file instead.
     const bool userClose = event->spontaneous() || m_exitCommand;
-    if (userClose && !NoOneCanBeAsked() && !StoreOpenEntryBeforeExit()) {
+    bool stay = false;
+    // An error while storing keeps the window open: what was typed is still there.
+    if (!RunHandled([&] { stay = userClose && !NoOneCanBeAsked() && !StoreOpenEntryBeforeExit(); }))
+        stay = true;
+    if (stay) {
         event->ignore();
         return;
     }
@@ -187,7 +192,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_timerId)
-        WMTimer();
+        RunHandled([this] { WMTimer(); });
     else
         QWidget::timerEvent(event);
 }
@@ -196,7 +201,7 @@ void TfrmMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
-        OnMinimizeApp();
+        RunHandled([this] { OnMinimizeApp(); });
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event)

@@ -212,6 +212,8 @@ private:
     // --- commands and layout ---
     // Menu bar and toolbar from the command table (MainFormCommands.cpp).
     void CreateCommandBars();
+    // Runs a command's handler (none: the command only flips its check) through RunHandled.
+    void RunCommand(void (TfrmMain::*handler)());
     // Refreshes the states the commands mirror; after every command and before a menu opens.
     void UpdateCommands();
     // Design geometry of every control (MainFormLayout.cpp).
@@ -226,4 +228,5 @@ private:
     bool m_destroyed = false;
     bool m_exitCommand = false; // the Exit command is closing the window
     bool m_libraryReadOnly = false;
+    bool m_hotKeyConnected = false;
 };

@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 #include "app/TrayIcon.h"
 #include "common/Declare.h"
+#include "common/Handled.h"
 #include "delivery/DesktopRoutines.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
@@ -25,7 +26,11 @@ constexpr int kActivationWaitMs = 125;
 
 bool TfrmMain::RegisterHotKeyAtStartup()
 {
-    connect(m_platform, &Platform::hotKeyPressed, this, &TfrmMain::WMHotKey, Qt::UniqueConnection);
+    // Connected once, however often start-up runs.
+    if (!m_hotKeyConnected) {
+        connect(m_platform, &Platform::hotKeyPressed, this, [this] { RunHandled([this] { WMHotKey(); }); });
+        m_hotKeyConnected = true;
+    }
     return RegisterActivationHotKey(Desktop(), quint16(m_settings.ActivationKey & 0xFFFF));
 }
 
@@ -163,7 +168,7 @@ void TfrmMain::SetTrayIconShown(bool add)
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
     tray = new TTrayIcon(icon, this);
-    connect(tray, &TTrayIcon::leftButtonPressed, this, &TfrmMain::WMTrayNotify);
+    connect(tray, &TTrayIcon::leftButtonPressed, this, [this] { RunHandled([this] { WMTrayNotify(); }); });
     tray->show();
 }
 
