@@ -43,7 +43,7 @@ bool OfferRefusal(const std::exception_ptr& error)
 }
 } // namespace
 
-void ReportException(std::exception_ptr error) noexcept
+void ReportException(const std::exception_ptr& error) noexcept
 {
     try {
         if (!OfferRefusal(error))

@@ -13,7 +13,7 @@
 
 // Shows the error in the standard error box; a change the engine refused to store goes to the
 // refusal handler instead, when there is one. Never throws.
-void ReportException(std::exception_ptr error) noexcept;
+void ReportException(const std::exception_ptr& error) noexcept;
 
 // Who offers ways to keep a change the engine refused to store (StoreRefusedError) instead
 // of only reporting it; without one the refusal is shown like any other error.
