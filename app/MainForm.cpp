@@ -5,12 +5,14 @@
 #include "app/LayoutCalc.h"
 #include "app/PlacementFit.h"
 #include "app/TableTabs.h"
+#include "app/WindowPresence.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
+#include "delivery/Delivery.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -34,10 +36,15 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // Platform
     if (m_platform == nullptr)
         m_platform = new X11Platform(this);
+    createDelivery();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();
     CreateControls();
+    m_presence = new WindowPresence(*this, *m_platform, *txtName, *actTrayIcon, *actTopMost);
+    connect(m_presence, &WindowPresence::hotKeyPressed, this, [this] { RunHandled([this] { WMHotKey(); }); });
+    connect(m_presence, &WindowPresence::trayIconClicked, this,
+        [this] { RunHandled([this] { WMTrayNotify(); }); });
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     // Any smaller and the search box is out of sight; a window stored at a smaller size comes
@@ -112,9 +119,9 @@ void TfrmMain::FormCreate()
     m_timerId = startTimer(500); // 5
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
     LoadWindowPlacement(*this); // 7
-    ApplyTopMost(); // 8
+    m_presence->SetTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
-        SetTrayIconShown(true);
+        m_presence->setTrayIconShown(true);
     // Named before the library opens, so a library that fails to open cannot hide them.
     ReportRecoveredEntries();
     OpenLibraryAtStartup(); // 10 to 13
@@ -134,13 +141,13 @@ void TfrmMain::FormDestroy()
             ReportException(std::current_exception());
         }
     };
-    step([this] { UnregisterActivationHotKey(); }); // 1
+    step([this] { m_presence->releaseHotKey(); }); // 1
     step([this] { // 2
         if (m_timerId != 0)
             killTimer(m_timerId);
         m_timerId = 0;
     });
-    step([this] { SetTrayIconShown(false); }); // 3
+    step([this] { m_presence->setTrayIconShown(false); }); // 3
     step([this] { SaveWindowPlacement(*this); }); // 4, into the value that 5 writes
     step([this] { SaveSettings(); }); // 5, one replacement of the settings file
     step([this] { CloseOpenTableAtExit(); }); // 6
@@ -160,7 +167,7 @@ void TfrmMain::LoadSettings()
 bool TfrmMain::SaveSettings()
 {
     // Empty when no table was opened in this run; the one remembered from before then stays.
-    m_settings.CurTable = CurTable;
+    m_settings.CurTable = m_session->CurTable();
     return SaveSettingsValues(SettingsRegistry.get(), m_settings);
 }
 

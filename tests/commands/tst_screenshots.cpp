@@ -4,7 +4,7 @@
 // box. PW_SCREENSHOT_FONT ("DejaVu Sans,12") and PW_SCREENSHOT_PALETTE=dark show them at
 // another font or on a dark desktop.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
 #include "common/DesignFont.h"
@@ -108,7 +108,8 @@ private Q_SLOTS:
     void windows()
     {
         applyLook();
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
         QVERIFY(!QTest::currentTestFailed());
         TfrmMain& form = fixture.start();
@@ -116,16 +117,16 @@ private Q_SLOTS:
         const TDesignScale scale = DesignScaleOf(form.font());
         form.ShowCompactMode();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
-        form.txtName->setText(QStringLiteral("Gr"));
+        txtName(form)->setText(QStringLiteral("Gr"));
         save(form, QStringLiteral("main_full.png"));
 
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(280 - 8), 5000);
         save(form, QStringLiteral("main_compact.png"));
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
 
-        QMenu* view = form.ActionMainMenuBar1->actions().at(2)->menu();
+        QMenu* view = ActionMainMenuBar1(form)->actions().at(2)->menu();
         view->popup(form.mapToGlobal(QPoint(0, 24)));
         save(*view, QStringLiteral("menu_view.png"));
         view->hide();

@@ -2,7 +2,7 @@
 // at the desktop's font, at a design-sized one and at larger ones. CTest runs the suite again
 // at twice the scale and at 144 dots per inch.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
 #include "delivery/SpecVar.h"
@@ -100,11 +100,12 @@ private Q_SLOTS:
     {
         QFETCH(QFont, font);
         QApplication::setFont(font);
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         verifyTextsFit(form);
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         verifyTextsFit(form);
 
         TfrmOptions options(form.settings(), TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);

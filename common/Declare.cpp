@@ -1,4 +1,0 @@
-#include "common/Declare.h"
-
-QString CurTable;
-quint32 TargetWindow = 0;
