@@ -8,6 +8,7 @@
 #include "app/WindowPresence.h"
 #include "common/Common.h"
 #include "common/DesignFont.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 #include "delivery/Delivery.h"
@@ -41,8 +42,9 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateCommands();
     CreateControls();
     m_presence = new WindowPresence(*this, *m_platform, *txtName, *actTrayIcon, *actTopMost);
-    connect(m_presence, &WindowPresence::hotKeyPressed, this, &TfrmMain::WMHotKey);
-    connect(m_presence, &WindowPresence::trayIconClicked, this, &TfrmMain::WMTrayNotify);
+    connect(m_presence, &WindowPresence::hotKeyPressed, this, [this] { RunHandled([this] { WMHotKey(); }); });
+    connect(m_presence, &WindowPresence::trayIconClicked, this,
+        [this] { RunHandled([this] { WMTrayNotify(); }); });
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     // Any smaller and the search box is out of sight; a window stored at a smaller size comes
@@ -98,7 +100,7 @@ void TfrmMain::CreateControls()
     setTabOrder(TabCtrl, ToolBar1);
     setTabOrder(ToolBar1, btnCopy);
 
-    connect(btnPaste, &QPushButton::clicked, this, &TfrmMain::btnPasteClick);
+    connect(btnPaste, &QPushButton::clicked, this, [this] { RunHandled([this] { btnPasteClick(); }); });
     connect(btnCopy, &QPushButton::clicked, actCopy, &QAction::trigger);
 
     // --- commands and layout ---
@@ -182,7 +184,11 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // about first, and the user may stay. Other closes (a termination signal, the session
     // ending) ask nobody; the shutdown keeps such a change in a recovery file instead.
     const bool userClose = event->spontaneous() || m_exitCommand;
-    if (userClose && !NoOneCanBeAsked() && !StoreOpenEntryBeforeExit()) {
+    bool stay = false;
+    // An error while storing keeps the window open: what was typed is still there.
+    if (!RunHandled([&] { stay = userClose && !NoOneCanBeAsked() && !StoreOpenEntryBeforeExit(); }))
+        stay = true;
+    if (stay) {
         event->ignore();
         return;
     }
@@ -193,7 +199,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_timerId)
-        WMTimer();
+        RunHandled([this] { WMTimer(); });
     else
         QWidget::timerEvent(event);
 }
@@ -202,7 +208,7 @@ void TfrmMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
-        OnMinimizeApp();
+        RunHandled([this] { OnMinimizeApp(); });
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event)

@@ -214,6 +214,8 @@ private:
     // --- commands and layout ---
     // Menu bar and toolbar from the command table (MainFormCommands.cpp).
     void CreateCommandBars();
+    // Runs a command's handler (none: the command only flips its check) through RunHandled.
+    void RunCommand(void (TfrmMain::*handler)());
     // Refreshes the states the commands mirror; after every command and before a menu opens.
     void UpdateCommands();
     // Design geometry of every control (MainFormLayout.cpp).

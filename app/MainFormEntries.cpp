@@ -1,9 +1,9 @@
 #include "app/MainForm.h"
 
-#include "app/Application.h"
 #include "app/EntryGrid.h"
 #include "app/EntryListModel.h"
 #include "common/Errors.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "library/StoredText.h"
 #include "library/TableDataset.h"
@@ -28,9 +28,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress)
-            m_form->txtNameKeyDown(static_cast<QKeyEvent*>(event));
+            RunHandled([&] { m_form->txtNameKeyDown(static_cast<QKeyEvent*>(event)); });
         else if (event->type() == QEvent::FocusIn)
-            m_form->txtNameEnter();
+            RunHandled([this] { m_form->txtNameEnter(); });
         return QObject::eventFilter(watched, event);
     }
 
@@ -55,8 +55,12 @@ void TfrmMain::BindEntryControls()
     grdName->setModel(m_entryModel);
     grdName->SetDataset(tbl);
     grdName->setColumnWidth(0, 400);
-    grdName->OnKeyDown = [this](QKeyEvent* event) { return grdNameKeyDown(event); };
-    grdName->OnDoubleClick = [this] { grdNameDblClick(); };
+    grdName->OnKeyDown = [this](QKeyEvent* event) {
+        bool used = false;
+        // A key whose handler failed is used up: nothing else acts on it.
+        return !RunHandled([&] { used = grdNameKeyDown(event); }) || used;
+    };
+    grdName->OnDoubleClick = [this] { RunHandled([this] { grdNameDblClick(); }); };
 
     memValue->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memValue->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -83,8 +87,10 @@ void TfrmMain::BindEntryControls()
         if (!m_storingMemo)
             ShowCurrentValue();
     });
-    connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
-    connect(txtName, &QLineEdit::textChanged, this, &TfrmMain::txtNameChange);
+    connect(
+        memValue, &QPlainTextEdit::textChanged, this, [this] { RunHandled([this] { memValueChange(); }); });
+    connect(txtName, &QLineEdit::textChanged, this,
+        [this](const QString& text) { RunHandled([&] { txtNameChange(text); }); });
     txtName->installEventFilter(new TSearchBoxFilter(this));
     ShowCurrentValue();
 }

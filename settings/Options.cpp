@@ -1,6 +1,7 @@
 #include "settings/Options.h"
 
 #include "common/DesignFont.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Settings.h"
@@ -60,7 +61,7 @@ void TfrmOptions::CreateControls()
     // The first control in the tab order has the focus when the dialog opens.
     chkAutoAppend->setFocus();
 
-    connect(btnOK, &QPushButton::clicked, this, &TfrmOptions::btnOKClick);
+    connect(btnOK, &QPushButton::clicked, this, [this] { RunHandled([this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::reject);
 }
 
@@ -89,7 +90,7 @@ void TfrmOptions::btnOKClick()
 void TfrmOptions::reject()
 {
     // The settings were never touched; only the hotkey released at opening comes back.
-    RegisterHotKey();
+    RunHandled([this] { RegisterHotKey(); });
     QDialog::reject();
 }
 

@@ -61,6 +61,7 @@ constexpr qint32 DefaultActivationKey = 0x4077;
 template <class... Visitors> struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+template <class... Visitors> Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 void Load(TRegistry* registry, const SettingDeclaration& declaration, Settings& settings)
 {
