@@ -11,6 +11,7 @@
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 #include "delivery/Delivery.h"
+#include "delivery/PasteKeyRules.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -154,6 +155,7 @@ void TfrmMain::LoadSettings()
     actTrayIcon->setChecked(checks.TrayIcon);
     actPasteAutoHide->setChecked(checks.PasteAutoHide);
     actTopMost->setChecked(checks.TopMost);
+    m_delivery->setPasteKeyRules(ReadPasteKeyRules());
 }
 
 bool TfrmMain::SaveSettings()

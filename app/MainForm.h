@@ -102,6 +102,7 @@ public:
     void actPasteExecute();
     void actCopyExecute();
     void WMTimer();
+    void actPasteKeysExecute();
 
     // Presence: hotkey, tray, minimise, topmost (MainFormPresence.cpp).
     bool RegisterHotKeyAtStartup(); // start-up slot 4
@@ -173,6 +174,7 @@ public:
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
+    QAction* actPasteKeys = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -85,6 +85,7 @@ void TfrmMain::CreateCommands()
         {"actHelp", &actHelp},
         {"actAbout", &actAbout},
         {"actStartWithDesktop", &actStartWithDesktop},
+        {"actPasteKeys", &actPasteKeys},
     }};
     for (const auto& [name, slot] : slots) {
         const TCommandInfo* info = FindCommand(name);
@@ -124,6 +125,7 @@ void TfrmMain::CreateCommands()
     connect(actHelp, &QAction::triggered, this, &TfrmMain::actHelpExecute);
     connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
     connect(actStartWithDesktop, &QAction::triggered, this, &TfrmMain::actStartWithDesktopExecute);
+    connect(actPasteKeys, &QAction::triggered, this, &TfrmMain::actPasteKeysExecute);
 
     // Connected after the handlers, so the states are refreshed once each command is done.
     for (const auto& [name, slot] : slots)

@@ -268,3 +268,23 @@ bool WriteRegBool(const QString& name, bool value)
 {
     return WriteRegInt(name, value ? 1 : 0);
 }
+
+QStringList ReadRegMultiString(const QString& name, const QStringList& def)
+{
+    if (!SettingsRegistry)
+        return def;
+    const std::optional<RegValue> value
+        = SettingsRegistry->ReadValue(name, {name, RegType::MultiSz, EncodeRegMultiSz(def)});
+    if (!value || value->Type != RegType::MultiSz)
+        return def;
+    return DecodeRegMultiSz(value->Data);
+}
+
+bool WriteRegMultiString(const QString& name, const QStringList& strings)
+{
+    if (!SettingsRegistry)
+        return false;
+    QStringList stored = strings;
+    stored.removeAll(QString());
+    return SettingsRegistry->WriteValue(RegValue {name, RegType::MultiSz, EncodeRegMultiSz(stored)});
+}

@@ -6,6 +6,7 @@
 #include "settings/RegistryFile.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -64,4 +65,8 @@ bool WriteRegString(const QString& name, const QString& value);
 qint32 ReadRegInt(const QString& name, qint32 def);
 bool WriteRegInt(const QString& name, qint32 value);
 bool ReadRegBool(const QString& name, bool def);
+// A list of non-empty strings (REG_MULTI_SZ); `def` when the value is missing or of another
+// type. Empty strings are left out when writing.
+QStringList ReadRegMultiString(const QString& name, const QStringList& def);
+bool WriteRegMultiString(const QString& name, const QStringList& strings);
 bool WriteRegBool(const QString& name, bool value);
