@@ -36,6 +36,7 @@ constexpr std::array<TCommandInfo, CommandCount> commandTable { {
     { "actAbout",         C::Help, "About",              "About",              0,      12, false, false },
     // Newer than the others, so it comes after them and has no picture of its own.
     { "actStartWithDesktop", C::View, "Start With Desktop", "Start With Desktop", 0,   -1, true,  true  },
+    { "actPasteKeys",     C::View, "Paste Keys...",      "Paste Keys",         0,      -1, false, false },
 } };
 
 constexpr TMenuItemInfo separator { nullptr, nullptr };
@@ -72,6 +73,7 @@ constexpr std::array viewItems {
     TMenuItemInfo { "Start &With Desktop", "actStartWithDesktop" },
     separator,
     TMenuItemInfo { "&Options...", "actOptions" },
+    TMenuItemInfo { "Paste &Keys...", "actPasteKeys" },
 };
 
 constexpr std::array helpItems {

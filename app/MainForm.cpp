@@ -13,6 +13,7 @@
 #include "common/Unattended.h"
 #include "delivery/Delivery.h"
 #include "library/LibrarySession.h"
+#include "delivery/PasteKeyRules.h"
 #include "library/TableDataset.h"
 #include "platform/X11Platform.h"
 #include "settings/Registry.h"
@@ -162,6 +163,7 @@ void TfrmMain::LoadSettings()
     actTrayIcon->setChecked(m_settings.TrayIcon);
     actPasteAutoHide->setChecked(m_settings.PasteAutoHide);
     actTopMost->setChecked(m_settings.TopMost);
+    m_delivery->setPasteKeyRules(ReadPasteKeyRules(*SettingsRegistry));
 }
 
 bool TfrmMain::SaveSettings()

@@ -108,6 +108,7 @@ public:
     void actPasteExecute();
     void actCopyExecute();
     void WMTimer();
+    void actPasteKeysExecute();
 
     // Presence: hotkey, tray, minimise, topmost (MainFormPresence.cpp).
     // The work is WindowPresence's; these are the window's handlers.
@@ -186,6 +187,7 @@ private:
     QAction* actHelp = nullptr;
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
+    QAction* actPasteKeys = nullptr;
 
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);

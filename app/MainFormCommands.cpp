@@ -92,6 +92,7 @@ void TfrmMain::CreateCommands()
         {"actHelp", &actHelp, &TfrmMain::actHelpExecute},
         {"actAbout", &actAbout, &TfrmMain::actAboutExecute},
         {"actStartWithDesktop", &actStartWithDesktop, &TfrmMain::actStartWithDesktopExecute},
+        {"actPasteKeys", &actPasteKeys, &TfrmMain::actPasteKeysExecute},
     }};
     for (const Wiring& command : commands) {
         const TCommandInfo* info = FindCommand(command.name);

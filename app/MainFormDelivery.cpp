@@ -1,9 +1,13 @@
 #include "app/MainForm.h"
 
+#include "common/MessageBoxes.h"
 #include "delivery/Delivery.h"
 #include "delivery/DesktopRoutines.h"
+#include "delivery/PasteKeyRules.h"
+#include "delivery/PasteKeysDialog.h"
 #include "delivery/SpecVar.h"
 #include "library/TableDataset.h"
+#include "platform/Platform.h"
 
 #include <QAction>
 
@@ -71,4 +75,20 @@ void TfrmMain::actCopyExecute()
 void TfrmMain::WMTimer()
 {
     m_delivery->sampleTarget();
+}
+
+void TfrmMain::actPasteKeysExecute()
+{
+    const quint32 target = m_delivery->target();
+    const WindowClass targetClass = target != 0 ? Desktop().WindowClassOf(target) : WindowClass {};
+    PasteKeysDialog dialog(m_delivery->pasteKeyRules(), targetClass, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_delivery->setPasteKeyRules(dialog.rules());
+    // Stored at once rather than at the exit, so the file holds the rules only once the user
+    // has made them their own and later built-in rules still reach everyone else.
+    if (!WritePasteKeyRules(*SettingsRegistry, dialog.rules()))
+        ShowNotice(
+            QStringLiteral("The paste keys could not be stored in the settings file; they apply until the "
+                           "program ends."));
 }

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
             txtName->setText(QStringLiteral("abc"));
             QElapsedTimer timer;
             timer.start();
-            desktop.SendPasteKeys();
+            desktop.SendPasteKeys(0x4056);
             const bool ready = waitUntil(
                 [&] {
                     return form.isActiveWindow() && txtName->hasFocus() && txtName->text().isEmpty()

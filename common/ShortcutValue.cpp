@@ -262,3 +262,28 @@ QString ShortcutText(quint16 shortcut)
         return text + QLatin1String(info->name);
     return text + QStringLiteral("Key 0x%1").arg(parts.virtualKey, 2, 16, QLatin1Char('0'));
 }
+
+std::optional<quint16> ShortcutFromText(const QString& text)
+{
+    ShortcutParts parts;
+    QStringView rest = QStringView(text).trimmed();
+    const auto takeModifier = [&rest](QLatin1String prefix, bool& flag) {
+        // "Num +" and "Ctrl++" end in the sign itself: a prefix needs a key after it.
+        if (rest.size() <= prefix.size() || !rest.startsWith(prefix, Qt::CaseInsensitive))
+            return false;
+        flag = true;
+        rest = rest.mid(prefix.size());
+        return true;
+    };
+    while (takeModifier(QLatin1String("Shift+"), parts.shift)
+        || takeModifier(QLatin1String("Ctrl+"), parts.ctrl)
+        || takeModifier(QLatin1String("Alt+"), parts.alt)) { }
+    for (quint16 virtualKey = 1; virtualKey <= 0xFF; ++virtualKey) {
+        const VirtualKeyInfo* info = FindVirtualKey(virtualKey);
+        if (info && rest.compare(QLatin1String(info->name), Qt::CaseInsensitive) == 0) {
+            parts.virtualKey = virtualKey;
+            return JoinShortcut(parts);
+        }
+    }
+    return std::nullopt;
+}

@@ -56,3 +56,6 @@ std::optional<quint16> ShortcutFromQtKey(int key, Qt::KeyboardModifiers modifier
 
 // Display text such as "Ctrl+F8" or "Shift+Alt+Num 5"; "None" when no key is set.
 QString ShortcutText(quint16 shortcut);
+// The shortcut value of such a text, read back: modifiers in any order, letter case
+// ignored. None for an empty text, a bare modifier or a key name outside the table.
+std::optional<quint16> ShortcutFromText(const QString& text);

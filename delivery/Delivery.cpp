@@ -1,6 +1,8 @@
 #include "delivery/Delivery.h"
 
+#include "common/ShortcutValue.h"
 #include "delivery/DesktopRoutines.h"
+#include "delivery/PasteKeyRules.h"
 #include "delivery/TextRoutines.h"
 #include "platform/Platform.h"
 
@@ -21,32 +23,45 @@ Delivery::Delivery(Platform& desktop, ClipboardSink clipboard, AskValues askValu
     : m_desktop(desktop)
     , m_clipboard(std::move(clipboard))
     , m_askValues(std::move(askValues))
+    , m_pasteKeyRules(BuiltInPasteKeyRules())
 {
 }
 
-bool Delivery::copy(const QString& text, const Options& options)
+std::optional<QString> Delivery::expand(const QString& text, const Options& options)
 {
     QString expanded = text;
     const VarList rows = ScanVarList(text);
     if (!rows.isEmpty()) {
         const std::optional<VarList> values = m_askValues(rows);
         if (!values)
-            return false;
+            return std::nullopt;
         expanded = SubstituteVars(text, *values);
     }
     // Decoded anew each time and appended after the substitution, so placeholders in it
     // stay as they are.
     if (options.autoAppend)
         expanded += ConvertEscapes(options.autoAppendStr);
-    const bool copied = m_clipboard(expanded);
+    return expanded;
+}
+
+bool Delivery::putOnClipboard(const QString& text)
+{
+    const bool copied = m_clipboard(text);
     if (!copied)
         qCWarning(lcDelivery) << "the clipboard did not take the text";
     return copied;
 }
 
+bool Delivery::copy(const QString& text, const Options& options)
+{
+    const std::optional<QString> expanded = expand(text, options);
+    return expanded && putOnClipboard(*expanded);
+}
+
 bool Delivery::paste(const QString& text, const Options& options, const std::function<void()>& minimise)
 {
-    if (!copy(text, options))
+    const std::optional<QString> expanded = expand(text, options);
+    if (!expanded || !putOnClipboard(*expanded))
         return false;
     // Read after the copy: the value prompt serves the timer, and a program the user
     // switched to meanwhile is the one to paste into.
@@ -76,8 +91,22 @@ bool Delivery::paste(const QString& text, const Options& options, const std::fun
         qCInfo(lcDelivery) << "no paste target and the focus stayed here; no keys sent";
         return false;
     }
-    if (!SendPasteKeys(m_desktop)) {
-        qCWarning(lcDelivery) << "the paste keys could not be sent";
+    return sendPasteKeys(*expanded);
+}
+
+bool Delivery::sendPasteKeys(const QString& text)
+{
+    const quint32 focused = GetFocusedWindow(m_desktop);
+    const WindowClass windowClass = m_desktop.WindowClassOf(focused);
+    const quint16 keys = PasteKeysFor(m_pasteKeyRules, windowClass);
+    qCInfo(lcDelivery).noquote() << "paste keys" << ShortcutText(keys) << "for window"
+                                 << QString::number(focused) << "of class" << windowClass.instance
+                                 << windowClass.className;
+    // Shift+Insert pastes the PRIMARY selection, so the text goes there as well.
+    if (keys == ShiftInsertKeys && !m_desktop.SetPrimarySelection(text))
+        qCWarning(lcDelivery) << "the PRIMARY selection did not take the text";
+    if (!SendPasteKeys(m_desktop, keys)) {
+        qCWarning(lcDelivery) << "the paste keys could not be sent; the text stays on the clipboard";
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include "delivery/VarList.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
@@ -47,9 +48,22 @@ public:
     // The window to paste into; 0 while none is known.
     quint32 target() const { return m_target; }
 
+    // Which keys paste in which program (see PasteKeyRules.h); the built-in rules at first.
+    const QStringList& pasteKeyRules() const { return m_pasteKeyRules; }
+    void setPasteKeyRules(const QStringList& rules) { m_pasteKeyRules = rules; }
+
 private:
+    // The text with its variables replaced and the auto-append string added; none when the
+    // user cancelled the value prompt.
+    std::optional<QString> expand(const QString& text, const Options& options);
+    bool putOnClipboard(const QString& text);
+    // The keys for the window that has the focus now, with the PRIMARY selection set for
+    // those that paste it.
+    bool sendPasteKeys(const QString& text);
+
     Platform& m_desktop;
     ClipboardSink m_clipboard;
     AskValues m_askValues;
     quint32 m_target = 0;
+    QStringList m_pasteKeyRules;
 };

@@ -16,9 +16,9 @@ bool SetClipboardText(const QString& text)
     return clipboard->text(QClipboard::Clipboard) == text;
 }
 
-bool SendPasteKeys(Platform& desktop)
+bool SendPasteKeys(Platform& desktop, quint16 keys)
 {
-    return desktop.SendPasteKeys();
+    return desktop.SendPasteKeys(keys);
 }
 
 quint32 GetFocusedWindow(Platform& desktop)

@@ -1,6 +1,6 @@
 #pragma once
 // The desktop side of delivering a text: the clipboard, the focus of other programs and the
-// synthesised Ctrl+V. Each reports failure through its result and never throws or shows a
+// synthesised paste keys. Each reports failure through its result and never throws or shows a
 // message; the caller decides what a failure means.
 
 #include <QString>
@@ -11,8 +11,9 @@ class Platform;
 // did not take it.
 bool SetClipboardText(const QString& text);
 
-// Ctrl down, V down, Ctrl up, V up, for whichever window has the focus.
-bool SendPasteKeys(Platform& desktop);
+// The paste combination (Ctrl+V unless the window's program wants another) for whichever
+// window has the focus: the modifiers down, the key down, the modifiers up, the key up.
+bool SendPasteKeys(Platform& desktop, quint16 keys);
 
 // The window that has the keyboard focus, 0 when none has it.
 quint32 GetFocusedWindow(Platform& desktop);

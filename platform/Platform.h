@@ -6,8 +6,17 @@
 // X connection (the offscreen platform) every call fails harmlessly.
 
 #include <QObject>
+#include <QString>
 
 class QWindow;
+
+// The two names a program gives its top-level window (X11's WM_CLASS): the instance, often
+// the command's name ("xterm"), and the class ("XTerm"). Both empty when unknown.
+struct WindowClass {
+    QString instance;
+    QString className;
+    bool isEmpty() const { return instance.isEmpty() && className.isEmpty(); }
+};
 
 class Platform : public QObject {
     Q_OBJECT
@@ -30,8 +39,16 @@ public:
     // program has the focus.
     virtual bool WaitForFocusToLeaveOwnWindows(int timeoutMs) = 0;
 
-    // Synthesises Ctrl down, V down, Ctrl up, V up for whichever window has the focus.
-    virtual bool SendPasteKeys() = 0;
+    // The class of the top-level window that holds the window.
+    virtual WindowClass WindowClassOf(quint32 window) = 0;
+
+    // Synthesises the key combination (a shortcut value) for whichever window has the focus:
+    // the modifiers down, the key down, the modifiers up, the key up. Modifier keys the user
+    // still holds are left out of it, so the window sees exactly this combination.
+    virtual bool SendPasteKeys(quint16 keys) = 0;
+
+    // Makes the text the PRIMARY selection, which terminals paste with Shift+Insert.
+    virtual bool SetPrimarySelection(const QString& text) = 0;
 
     // Takes the shortcut value as the system-wide hotkey, replacing an earlier one. All or
     // nothing: on false no combination is held.

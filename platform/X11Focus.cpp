@@ -162,3 +162,27 @@ bool X11Focus::waitForFocusToLeaveOwnWindows(int timeoutMs)
         },
         timeoutMs);
 }
+
+WindowClass X11Focus::windowClassOf(quint32 window)
+{
+    if (!m_x11.isValid())
+        return {};
+    xcb_connection_t* c = m_x11.connection();
+    xcb_window_t current = window;
+    for (int depth = 0; current != XCB_WINDOW_NONE && current != m_x11.root() && depth < kMaxDepth; ++depth) {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, current, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr);
+        if (reply) {
+            // "instance\0class\0"
+            const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)),
+                xcb_get_property_value_length(reply));
+            std::free(reply);
+            if (!value.isEmpty()) {
+                const QList<QByteArray> names = value.split('\0');
+                return {QString::fromLocal8Bit(names.value(0)), QString::fromLocal8Bit(names.value(1))};
+            }
+        }
+        current = m_x11.parent(current);
+    }
+    return {};
+}

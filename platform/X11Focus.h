@@ -1,6 +1,7 @@
 #pragma once
 // Focus queries and activation of other programs' windows.
 
+#include "platform/Platform.h"
 #include "platform/X11Connection.h"
 
 class X11Focus final {
@@ -14,6 +15,8 @@ public:
     bool isOwnWindow(quint32 window);
     bool activateWindow(quint32 target, int timeoutMs);
     bool waitForFocusToLeaveOwnWindows(int timeoutMs);
+    // WM_CLASS of the window or of the nearest ancestor that has one.
+    WindowClass windowClassOf(quint32 window);
 
 private:
     xcb_window_t rawFocus();

@@ -6,6 +6,9 @@
 #include "platform/X11PasteKeys.h"
 #include "platform/X11TopMost.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 X11Platform::X11Platform(QObject* parent)
     : Platform(parent)
     , m_x11(std::make_unique<X11Connection>(X11Connection::FromApplication()))
@@ -42,9 +45,23 @@ bool X11Platform::WaitForFocusToLeaveOwnWindows(int timeoutMs)
     return m_focus->waitForFocusToLeaveOwnWindows(timeoutMs);
 }
 
-bool X11Platform::SendPasteKeys()
+WindowClass X11Platform::WindowClassOf(quint32 window)
 {
-    return m_pasteKeys->send();
+    return m_focus->windowClassOf(window);
+}
+
+bool X11Platform::SendPasteKeys(quint16 keys)
+{
+    return m_pasteKeys->send(keys);
+}
+
+bool X11Platform::SetPrimarySelection(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!m_x11->isValid() || clipboard == nullptr || !clipboard->supportsSelection())
+        return false;
+    clipboard->setText(text, QClipboard::Selection);
+    return clipboard->text(QClipboard::Selection) == text;
 }
 
 bool X11Platform::GrabHotKey(quint16 shortcutValue)

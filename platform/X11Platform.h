@@ -22,7 +22,9 @@ public:
     bool IsOwnWindow(quint32 window) override;
     bool ActivateWindow(quint32 target, int timeoutMs) override;
     bool WaitForFocusToLeaveOwnWindows(int timeoutMs) override;
-    bool SendPasteKeys() override;
+    WindowClass WindowClassOf(quint32 window) override;
+    bool SendPasteKeys(quint16 keys) override;
+    bool SetPrimarySelection(const QString& text) override;
     bool GrabHotKey(quint16 shortcutValue) override;
     void UngrabHotKey() override;
     void SetTopMost(QWindow* window, bool on) override;

@@ -5,7 +5,7 @@ PW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev lib
 PW_RUN_PACKAGES=(fonts-dejavu-core librsvg2-bin)
 # scripts/package: CPack's DEB generator asks dpkg-shlibdeps for the dependencies.
 PW_PACKAGE_PACKAGES=(dpkg-dev file)
-PW_TEST_PACKAGES=(libbenchmark-dev rofi suckless-tools xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl sqlite3
+PW_TEST_PACKAGES=(libbenchmark-dev rofi suckless-tools xvfb xauth openbox trayer xdotool xterm stterm xclip x11-utils wmctrl sqlite3
   clang clang-format libclang-rt-14-dev tk lintian desktop-file-utils appstream dpkg-dev file)
 
 pw_install_packages() {

@@ -243,3 +243,18 @@ bool TRegistry::WriteRegBool(const QString& name, bool value)
 {
     return WriteRegInt(name, value ? 1 : 0);
 }
+
+QStringList TRegistry::ReadRegMultiString(const QString& name, const QStringList& def)
+{
+    const std::optional<RegValue> value = ReadValue(name, {name, RegType::MultiSz, EncodeRegMultiSz(def)});
+    if (!value || value->Type != RegType::MultiSz)
+        return def;
+    return DecodeRegMultiSz(value->Data);
+}
+
+bool TRegistry::WriteRegMultiString(const QString& name, const QStringList& strings)
+{
+    QStringList stored = strings;
+    stored.removeAll(QString());
+    return WriteValue(RegValue {name, RegType::MultiSz, EncodeRegMultiSz(stored)});
+}

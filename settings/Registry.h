@@ -6,6 +6,7 @@
 #include "settings/RegistryFile.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -27,6 +28,10 @@ public:
     bool WriteRegInt(const QString& name, qint32 value);
     bool ReadRegBool(const QString& name, bool def);
     bool WriteRegBool(const QString& name, bool value);
+    // A list of non-empty strings (REG_MULTI_SZ); `def` when the value is missing or of
+    // another type. Empty strings are left out when writing.
+    QStringList ReadRegMultiString(const QString& name, const QStringList& def);
+    bool WriteRegMultiString(const QString& name, const QStringList& strings);
 
     // The value of the settings key as this copy read it (or wrote it since, or staged it
     // in the open batch), or nothing when it is missing or the file cannot be read. Then

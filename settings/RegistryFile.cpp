@@ -232,6 +232,28 @@ QString DecodeRegSz(const QByteArray& data)
     return text;
 }
 
+QByteArray EncodeRegMultiSz(const QStringList& strings)
+{
+    QByteArray data;
+    for (const QString& text : strings)
+        data += EncodeRegSz(text);
+    data.append(2, '\0');
+    return data;
+}
+
+QStringList DecodeRegMultiSz(const QByteArray& data)
+{
+    QStringList strings;
+    for (qsizetype offset = 0; offset + 1 < data.size();) {
+        const QString text = DecodeRegSz(data.mid(offset));
+        if (text.isEmpty())
+            break;
+        strings.append(text);
+        offset += (text.size() + 1) * 2;
+    }
+    return strings;
+}
+
 QByteArray EncodeDword(qint32 value)
 {
     const quint32 bits = quint32(value);

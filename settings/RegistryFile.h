@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // Registry value types; any other number is kept as it is and written as hex(N).
@@ -16,6 +17,7 @@ inline constexpr quint32 Sz = 1;
 inline constexpr quint32 ExpandSz = 2;
 inline constexpr quint32 Binary = 3;
 inline constexpr quint32 Dword = 4;
+inline constexpr quint32 MultiSz = 7;
 } // namespace RegType
 
 // One named value with its data exactly as the registry holds it: string types are
@@ -35,6 +37,10 @@ QString SettingsKeyPath(const QString& productName);
 // at the first NUL code unit, and an odd trailing byte is dropped.
 QByteArray EncodeRegSz(const QString& text);
 QString DecodeRegSz(const QByteArray& data);
+// A multi-string is each string so encoded, then one more NUL; an empty string ends the
+// list, so the strings must not be empty. Reading stops at the empty string.
+QByteArray EncodeRegMultiSz(const QStringList& strings);
+QStringList DecodeRegMultiSz(const QByteArray& data);
 QByteArray EncodeDword(qint32 value);
 // The four little-endian bytes of a REG_DWORD; the caller checks that there are four.
 quint32 DecodeDword(const QByteArray& data);

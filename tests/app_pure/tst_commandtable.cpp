@@ -43,6 +43,7 @@ const TExpectedCommand expectedCommands[] = {
     { "actHelp",          "Help", "Contents",           "Help",               0,     10, false, false },
     { "actAbout",         "Help", "About",              "About",              0,     12, false, false },
     { "actStartWithDesktop", "View", "Start With Desktop", "Start With Desktop", 0,  -1, true,  true  },
+    { "actPasteKeys",     "View", "Paste Keys...",      "Paste Keys",         0,     -1, false, false },
 };
 // clang-format on
 
@@ -122,7 +123,7 @@ void TestCommandTable::findCommand()
     QVERIFY(FindCommand("actnewtable") == nullptr); // names are case-sensitive identifiers
     QVERIFY(FindCommand("") == nullptr);
     QVERIFY(FindCommand("actNew") == nullptr);
-    QCOMPARE(FindCommand("actStartWithDesktop"), &Commands().back());
+    QCOMPARE(FindCommand("actPasteKeys"), &Commands().back());
 }
 
 void TestCommandTable::menus()
@@ -142,9 +143,10 @@ void TestCommandTable::menus()
             "D&elete Entry=actDelete", "C&hange Entry Name=actEdit", "-", "&First Entry=actFirst",
             "&Last Entry=actLast", "&Next Entry=actNext", "&Previous Entry=actPrevious"}));
     QCOMPARE(flatten(menus[2]),
-        QStringList({"&Compact Mode=actCompact", "A&lways On Top=actTopMost",
-            "&Auto Hide At Paste=actPasteAutoHide", "&Show Tray Icon=actTrayIcon",
-            "Start &With Desktop=actStartWithDesktop", "-", "&Options...=actOptions"}));
+        QStringList(
+            {"&Compact Mode=actCompact", "A&lways On Top=actTopMost", "&Auto Hide At Paste=actPasteAutoHide",
+                "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
+                "&Options...=actOptions", "Paste &Keys...=actPasteKeys"}));
     QCOMPARE(flatten(menus[3]), QStringList({"Contents=actHelp", "&About=actAbout"}));
 }
 

@@ -97,6 +97,7 @@ private Q_SLOTS:
             {"actHelp",          "Contents",           "Help",               "",       false, true},
             {"actAbout",         "About",              "About",              "",       false, true},
             {"actStartWithDesktop", "Start With Desktop", "Start With Desktop", "", true, false},
+            {"actPasteKeys",     "Paste Keys...",      "Paste Keys",         "",       false, false},
         };
         // clang-format on
         MainWindowFixture fixture({QStringLiteral("Mail")});
@@ -138,7 +139,7 @@ private Q_SLOTS:
                 "C&hange Entry Name (Ctrl+E); -; &First Entry; &Last Entry; &Next Entry; &Previous Entry"),
             QStringLiteral("&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; &Show Tray Icon; "
                            "Start &With Desktop; "
-                           "-; &Options..."),
+                           "-; &Options...; Paste &Keys..."),
             QStringLiteral("&Help: Contents; &About"),
         };
         QCOMPARE(menus, expected);

@@ -1,9 +1,16 @@
 // The paste sequence on a fake desktop, without a window: which requests it makes of the
-// desktop in which order, when the window has to make way, and which target it keeps.
+// desktop in which order, when the window has to make way, which target it keeps, and which
+// keys each program gets.
 
+#include "common/Common.h"
+#include "common/ShortcutValue.h"
 #include "delivery/Delivery.h"
+#include "delivery/PasteKeyRules.h"
 #include "tests/support/FakePlatform.h"
+#include "settings/Registry.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -35,6 +42,9 @@ private Q_SLOTS:
     void pasteMinimisesAndWaitsForTheFocus_data();
     void pasteMinimisesAndWaitsForTheFocus();
     void samplingFollowsTheFocusInOtherProgramsOnly();
+    void pasteKeysFollowTheTargetsClass_data();
+    void pasteKeysFollowTheTargetsClass();
+    void pasteKeyRulesRoundTripThroughTheSettings();
 
 private:
     // Makes `window` the target the way the timer finds it.
@@ -141,6 +151,83 @@ void TestDeliveryPolicy::samplingFollowsTheFocusInOtherProgramsOnly()
     m_desktop->setFocusedWindow(0);
     m_delivery->sampleTargetAtHotKey();
     QCOMPARE(m_delivery->target(), quint32(0));
+}
+
+void TestDeliveryPolicy::pasteKeysFollowTheTargetsClass_data()
+{
+    QTest::addColumn<QStringList>("rules");
+    QTest::addColumn<QString>("instance");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("keys");
+
+    const QStringList builtIn = BuiltInPasteKeyRules();
+    QTest::newRow("xterm") << builtIn << "xterm"
+                           << "XTerm"
+                           << "Shift+Ins";
+    QTest::newRow("class only, other case") << builtIn << "st-256color"
+                                            << "St"
+                                            << "Shift+Ctrl+V";
+    QTest::newRow("gnome terminal") << builtIn << "gnome-terminal-server"
+                                    << "Gnome-terminal"
+                                    << "Shift+Ctrl+V";
+    QTest::newRow("emacs") << builtIn << "emacs"
+                           << "Emacs"
+                           << "Ctrl+Y";
+    QTest::newRow("editor") << builtIn << "gedit"
+                            << "Gedit"
+                            << "Ctrl+V";
+    QTest::newRow("no class") << builtIn << ""
+                              << ""
+                              << "Ctrl+V";
+    // A rule that cannot be read is passed over; the first readable match wins.
+    QTest::newRow("first readable match")
+        << QStringList {"xterm=Ctrl+Nothing", "=Ctrl+Y", "XTERM=Ctrl+Y", "xterm=Shift+Ins"} << "xterm"
+        << "XTerm"
+        << "Ctrl+Y";
+    QTest::newRow("no rules") << QStringList() << "xterm"
+                              << "XTerm"
+                              << "Ctrl+V";
+}
+
+void TestDeliveryPolicy::pasteKeysFollowTheTargetsClass()
+{
+    QFETCH(QStringList, rules);
+    QFETCH(QString, instance);
+    QFETCH(QString, className);
+    QFETCH(QString, keys);
+
+    m_delivery->setPasteKeyRules(rules);
+    m_desktop->setWindowClass(Target, {instance, className});
+    target(Target);
+    QVERIFY(m_delivery->paste(QStringLiteral("Hello"), {}, [] {}));
+    QCOMPARE(m_desktop->pasteKeys(), QList<quint16> {*ShortcutFromText(keys)});
+    // Shift+Insert pastes the PRIMARY selection, which then holds the text too.
+    QCOMPARE(m_desktop->primarySelection(),
+        keys == QLatin1String("Shift+Ins") ? QStringLiteral("Hello") : QString());
+}
+
+void TestDeliveryPolicy::pasteKeyRulesRoundTripThroughTheSettings()
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const auto reopen = [] {
+        TRegistry registry(QString::fromLatin1(ProductName));
+        return ReadPasteKeyRules(registry);
+    };
+    QCOMPARE(reopen(), BuiltInPasteKeyRules());
+
+    const QStringList mine {"mlterm=Shift+Ins", "kitty=Shift+Ctrl+V"};
+    {
+        TRegistry registry(QString::fromLatin1(ProductName));
+        QVERIFY(WritePasteKeyRules(registry, mine));
+    }
+    QCOMPARE(reopen(), mine);
+    // No rules at all is a choice of its own, not the absence of one.
+    {
+        TRegistry registry(QString::fromLatin1(ProductName));
+        QVERIFY(WritePasteKeyRules(registry, {}));
+    }
+    QCOMPARE(reopen(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDeliveryPolicy)

@@ -4,8 +4,11 @@
 #include "tests/e2e/AppHarness.h"
 #include "tests/e2e/XDesktop.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace XDesktop;
@@ -68,6 +71,46 @@ private:
     QProcess m_wish;
     QString m_id;
 };
+
+// A terminal running `cat > FILE`, with its stock settings.
+class TerminalTarget final {
+public:
+    bool start(const QString& program, const QString& titleOption)
+    {
+        if (!m_dir.isValid())
+            return false;
+        m_terminal.start(program,
+            {titleOption, QStringLiteral("Paste terminal"), QStringLiteral("-e"), QStringLiteral("sh"),
+                QStringLiteral("-c"), QStringLiteral("cat > '%1'").arg(file())});
+        if (!m_terminal.waitForStarted(kWaitMs))
+            return false;
+        return QTest::qWaitFor(
+            [this] {
+                m_id = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                    QStringLiteral("--name"), QStringLiteral("^Paste terminal$")});
+                return !m_id.isEmpty() && !m_id.contains(QLatin1Char('\n')) && QFile::exists(file());
+            },
+            kWaitMs);
+    }
+    ~TerminalTarget()
+    {
+        m_terminal.terminate();
+        if (!m_terminal.waitForFinished(kWaitMs))
+            m_terminal.kill();
+    }
+    QString id() const { return m_id; }
+    QString file() const { return m_dir.filePath(QStringLiteral("pasted.txt")); }
+    QString text() const
+    {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_terminal;
+    QString m_id;
+};
 } // namespace
 
 class TestDeliveryEndToEnd final : public QObject {
@@ -84,8 +127,19 @@ private Q_SLOTS:
     void enterPastesIntoTheOtherProgram_data();
     void enterPastesIntoTheOtherProgram();
     void copyOnlyInTheEditorCopiesTheWholeEntry();
+    void shiftHeldDuringEnterStillPastes();
+    void terminalsGetTheirOwnPasteKeys_data();
+    void terminalsGetTheirOwnPasteKeys();
 
 private:
+    static bool callUp(AppHarness& app, const QString& window)
+    {
+        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        if (!QTest::qWaitFor([&] { return activeWindow() == window; }, kWaitMs))
+            return false;
+        xdo({QStringLiteral("key"), QStringLiteral("ctrl+F8")});
+        return QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs);
+    }
     // Calls the program up from the target with the hotkey; true once it is in front.
     static bool callUp(AppHarness& app, PasteTarget& target)
     {
@@ -188,6 +242,63 @@ void TestDeliveryEndToEnd::copyOnlyInTheEditorCopiesTheWholeEntry()
     // Nothing was pasted and the program stayed where it was.
     QCOMPARE(activeWindow(), app.mainWindow());
     QCOMPARE(target.text(), QString());
+    QVERIFY(app.closeWindow());
+}
+
+void TestDeliveryEndToEnd::shiftHeldDuringEnterStillPastes()
+{
+    PasteTarget target;
+    QVERIFY(target.start());
+    AppHarness app;
+    QVERIFY(app.createLibrary(kLibrary));
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000")}));
+    QVERIFY(app.start());
+
+    QVERIFY(callUp(app, target));
+    xdo({QStringLiteral("type"), QStringLiteral("gre")});
+    // Shift stays down until the text has arrived: the target must see Ctrl+V all the same,
+    // not Ctrl+Shift+V, which Tk's text field does not take as a paste.
+    xdo({QStringLiteral("keydown"), QStringLiteral("shift")});
+    const auto release = qScopeGuard([] { xdo({QStringLiteral("keyup"), QStringLiteral("shift")}); });
+    xdo({QStringLiteral("key"), QStringLiteral("Return")});
+    QVERIFY2(target.waitForText(QStringLiteral("Hello there")), qPrintable(target.text()));
+    QVERIFY(app.closeWindow());
+}
+
+void TestDeliveryEndToEnd::terminalsGetTheirOwnPasteKeys_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("titleOption");
+    // xterm pastes the PRIMARY selection with Shift+Insert, st the clipboard with
+    // Ctrl+Shift+V; Ctrl+V would type a literal ^V into both.
+    QTest::newRow("xterm") << "xterm"
+                           << "-title";
+    QTest::newRow("st") << "stterm"
+                        << "-t";
+}
+
+void TestDeliveryEndToEnd::terminalsGetTheirOwnPasteKeys()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, titleOption);
+    QVERIFY2(!QStandardPaths::findExecutable(program).isEmpty(), qPrintable(program + " is missing"));
+
+    TerminalTarget terminal;
+    QVERIFY(terminal.start(program, titleOption));
+    AppHarness app;
+    QVERIFY(app.createLibrary(kLibrary));
+    // The line break ends the line, so the terminal hands it to cat.
+    app.writeSettingsFile(settingsWith({QStringLiteral("\"TrayIcon\"=dword:00000000"),
+        QStringLiteral("\"AutoAppend\"=dword:00000001"), QStringLiteral("\"AutoAppendStr\"=\"\\\\cr\"")}));
+    QVERIFY(app.start());
+
+    QVERIFY(callUp(app, terminal.id()));
+    xdo({QStringLiteral("type"), QStringLiteral("gre")});
+    xdo({QStringLiteral("key"), QStringLiteral("Return")});
+    QVERIFY2(
+        QTest::qWaitFor([&] { return terminal.text().startsWith(QLatin1String("Hello there\n")); }, kWaitMs),
+        qPrintable(terminal.text()));
+    QCOMPARE(terminal.text().trimmed(), QStringLiteral("Hello there"));
     QVERIFY(app.closeWindow());
 }
 

@@ -23,7 +23,7 @@ private Q_SLOTS:
         QVERIFY(!platform.IsOwnWindow(quint32(window.winId())));
         QVERIFY(!platform.ActivateWindow(quint32(window.winId()), 50));
         QVERIFY(!platform.WaitForFocusToLeaveOwnWindows(50));
-        QVERIFY(!platform.SendPasteKeys());
+        QVERIFY(!platform.SendPasteKeys(0x4056));
         QVERIFY(!platform.GrabHotKey(16503));
         platform.UngrabHotKey();
         platform.SetTopMost(&window, true);

@@ -292,7 +292,7 @@ private Q_SLOTS:
         const QString text = QStringLiteral("pasted by Ctrl+V, \u00e4\u00f6\u00fc");
         QGuiApplication::clipboard()->setText(text);
 
-        QVERIFY(m_platform->SendPasteKeys());
+        QVERIFY(m_platform->SendPasteKeys(0x4056));
         QTRY_COMPARE_WITH_TIMEOUT(edit.text(), text, kWaitMs);
 
         if (layoutWithoutV) {

@@ -37,11 +37,23 @@ bool FakePlatform::WaitForFocusToLeaveOwnWindows(int)
     return true;
 }
 
-bool FakePlatform::SendPasteKeys()
+WindowClass FakePlatform::WindowClassOf(quint32 window)
+{
+    return m_classes.value(window);
+}
+
+bool FakePlatform::SendPasteKeys(quint16 keys)
 {
     m_calls << QStringLiteral("SendPasteKeys");
     ++m_pasteKeySends;
+    m_pasteKeys << keys;
     return m_pasteKeysSucceed;
+}
+
+bool FakePlatform::SetPrimarySelection(const QString& text)
+{
+    m_primary = text;
+    return true;
 }
 
 bool FakePlatform::GrabHotKey(quint16 shortcutValue)
@@ -79,6 +91,7 @@ void FakePlatform::clearRecords()
     m_calls.clear();
     m_activations.clear();
     m_pasteKeySends = 0;
+    m_pasteKeys.clear();
     m_grabRequests.clear();
     m_topMost.clear();
 }

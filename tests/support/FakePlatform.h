@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -19,7 +20,9 @@ public:
     bool IsOwnWindow(quint32 window) override;
     bool ActivateWindow(quint32 target, int timeoutMs) override;
     bool WaitForFocusToLeaveOwnWindows(int timeoutMs) override;
-    bool SendPasteKeys() override;
+    WindowClass WindowClassOf(quint32 window) override;
+    bool SendPasteKeys(quint16 keys) override;
+    bool SetPrimarySelection(const QString& text) override;
     bool GrabHotKey(quint16 shortcutValue) override;
     void UngrabHotKey() override;
     void SetTopMost(QWindow* window, bool on) override;
@@ -33,6 +36,10 @@ public:
     void setFocusLeaves(bool ok, quint32 focusAfterLeaving = 0);
     void setPasteKeysSucceed(bool ok) { m_pasteKeysSucceed = ok; }
     void setGrabSucceeds(bool ok) { m_grabSucceeds = ok; }
+    void setWindowClass(quint32 window, const WindowClass& windowClass)
+    {
+        m_classes.insert(window, windowClass);
+    }
 
     // Emits hotKeyPressed() as the real hotkey would: only while one is grabbed.
     bool pressHotKey();
@@ -42,6 +49,9 @@ public:
     QStringList calls() const { return m_calls; }
     QList<quint32> activations() const { return m_activations; }
     int pasteKeySends() const { return m_pasteKeySends; }
+    // The combination of every paste, and the last PRIMARY selection set.
+    QList<quint16> pasteKeys() const { return m_pasteKeys; }
+    QString primarySelection() const { return m_primary; }
     QList<quint16> grabRequests() const { return m_grabRequests; }
     std::optional<quint16> grabbedHotKey() const { return m_grabbed; }
     QList<bool> topMostRequests() const { return m_topMost; }
@@ -59,6 +69,9 @@ private:
     QStringList m_calls;
     QList<quint32> m_activations;
     int m_pasteKeySends = 0;
+    QList<quint16> m_pasteKeys;
+    QString m_primary;
+    QHash<quint32, WindowClass> m_classes;
     QList<quint16> m_grabRequests;
     std::optional<quint16> m_grabbed;
     QList<bool> m_topMost;
