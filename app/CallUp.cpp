@@ -74,7 +74,7 @@ bool IsPrivateFolder(const QString& path)
 
 QString PrivateFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && IsPrivateFolder(runtime))
         return runtime;
     // Without a runtime folder (X started by hand, say), a folder of our own in the
@@ -144,7 +144,7 @@ QString CallUpSocketPath()
     const QString folder = PrivateFolder();
     if (folder.isEmpty())
         return {};
-    const QString path = folder + QStringLiteral("/pastewise-callup-") + SessionKey();
+    QString path = folder + QStringLiteral("/pastewise-callup-") + SessionKey();
     if (QFile::encodeName(path).size() >= qsizetype(sizeof(sockaddr_un::sun_path)))
         return {};
     return path;
