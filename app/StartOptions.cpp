@@ -11,11 +11,14 @@
 namespace {
 
 constexpr const char* kUsage
-    = "Usage: pastewise [--hidden]\n"
+    = "Usage: pastewise [--hidden | --show]\n"
       "Keeps named text entries and pastes them into the window you were working in.\n"
       "Ctrl+F8 (unless changed in the options) calls the window up.\n"
       "\n"
       "  --hidden    start in the tray (minimised when no tray shows the icon)\n"
+      "  --show      call the running copy up as Ctrl+F8 does, then exit at once;\n"
+      "              with no copy running, start one (bind this to a key in the\n"
+      "              desktop's keyboard settings where the hotkey does not reach)\n"
       "  --version   show the version and the library in use, then exit\n"
       "  --help      show this help, then exit\n";
 
@@ -44,6 +47,8 @@ TStartOptions ParseStartOptions(const QStringList& arguments)
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--hidden"))
             options.hidden = true;
+        else if (argument == QLatin1String("--show"))
+            options.show = true;
         else if (IsHelp(argument))
             options.help = true;
         else if (argument == QLatin1String("--version"))
@@ -62,6 +67,15 @@ bool AsksForInformation(int argc, char** argv)
         const char* argument = argv[i];
         if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0
             || std::strcmp(argument, "--version") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool AsksToShow(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--show") == 0)
             return true;
     }
     return false;

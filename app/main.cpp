@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CallUp.h"
 #include "app/HiddenStart.h"
 #include "app/MainForm.h"
 #include "app/StartOptions.h"
@@ -6,12 +7,29 @@
 #include <QIcon>
 #include <QSessionManager>
 
+#include <cstdio>
+
+namespace {
+// Long enough for a copy busy starting up or painting; short enough for a key binding.
+constexpr int CallUpTimeoutMs = 5000;
+} // namespace
+
 int main(int argc, char** argv)
 {
     // Answered on the terminal, so they work without a display.
     if (AsksForInformation(argc, argv)) {
         const QCoreApplication info(argc, argv);
         return AnswerOnTerminal(ParseStartOptions(QCoreApplication::arguments()));
+    }
+    // Asked before the display is opened, so the command exits at once.
+    if (AsksToShow(argc, argv)) {
+        const CallUpAnswer answer = AskRunningCopyToShow(CallUpSocketPath(), CallUpTimeoutMs);
+        if (answer == CallUpAnswer::Shown)
+            return 0;
+        if (answer == CallUpAnswer::NoAnswer) {
+            std::fputs("pastewise: the running copy did not answer --show\n", stderr);
+            return 1;
+        }
     }
     TApplication app(argc, argv);
     // Read after the application has taken out its own options (-display and the like).
@@ -31,6 +49,11 @@ int main(int argc, char** argv)
         // The slots already done stay done; the program still shows its window and runs.
         ReportException(std::current_exception());
     }
+    // Listens from before the window is shown: a --show in the meantime is answered as soon as
+    // the event loop runs.
+    CallUpServer callUp;
+    QObject::connect(&callUp, &CallUpServer::showRequested, &frmMain, &TfrmMain::WMHotKey);
+    callUp.listen(CallUpSocketPath());
     ShowAtStart(frmMain, options.hidden);
     // The session manager asks for a save before a logout, which may still be cancelled, and
     // when the user saves the session: the settings are written now and the program goes on.

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void hotKeyShowsProgramReadyAndRecordsTarget_data();
     void hotKeyShowsProgramReadyAndRecordsTarget();
     void secondCopyReportsHotKeyAndStillStarts();
+    void showCommandCallsTheRunningCopyUpOrStartsOne();
     void minimiseHidesIntoTrayAndClickBringsBack();
     void trayClickWhileADialogIsOpenBringsTheDialogBack();
     void minimiseWithoutTrayHostKeepsTaskbarEntry();
@@ -202,6 +203,41 @@ void TestPresenceEndToEnd::secondCopyReportsHotKeyAndStillStarts()
     QVERIFY(second.closeWindow());
     QVERIFY(first.closeWindow());
     QVERIFY(first.boxesShown().isEmpty());
+}
+
+void TestPresenceEndToEnd::showCommandCallsTheRunningCopyUpOrStartsOne()
+{
+    QVERIFY(startTrayHost());
+    AppHarness app;
+    QVERIFY(app.createLibrary(kOneTable));
+    app.setArguments({QStringLiteral("--hidden")});
+    QVERIFY(app.launch());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("hidden start; in the tray")); }, kWaitMs));
+    QVERIFY(m_other->bringToFront());
+
+    QProcess show;
+    show.start(app.appDir() + QStringLiteral("/pastewise"), {QStringLiteral("--show")});
+    QVERIFY(show.waitForFinished(kWaitMs));
+    QCOMPARE(show.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(show.exitCode(), 0);
+    QVERIFY(app.waitForMainWindow(kWaitMs));
+    QVERIFY(QTest::qWaitFor([&] { return activeWindow() == app.mainWindow(); }, kWaitMs));
+    // As the hotkey does: the window it was called from is the paste target.
+    QVERIFY(QTest::qWaitFor(
+        [&] { return app.output().contains(QStringLiteral("paste target %1").arg(m_other->id())); },
+        kWaitMs));
+    xdo({QStringLiteral("type"), QStringLiteral("abc")});
+    QCOMPARE(searchBoxText(app), QStringLiteral("abc"));
+    QVERIFY(app.closeWindow());
+
+    // Nobody answers now, so the command starts a copy itself.
+    AppHarness started;
+    QVERIFY(started.createLibrary(kOneTable));
+    started.setArguments({QStringLiteral("--show")});
+    QVERIFY(started.start());
+    QVERIFY(started.closeWindow());
+    QCOMPARE(started.exitCode(), 0);
 }
 
 bool TestPresenceEndToEnd::startTrayHost()
