@@ -3,6 +3,7 @@
 // one entry back with a check that the row still holds what was read (optimistic locking).
 
 #include "library/NameSnapshot.h"
+#include "library/SqlSupport.h"
 #include "library/StoredText.h"
 
 #include <QSqlDatabase>
@@ -65,6 +66,7 @@ private:
     void RunChecked(QSqlQuery& query);
 
     QSqlDatabase m_db;
+    SqlEngine m_engine = SqlEngine::Sqlite;
     QString m_table;
     bool m_keyedByRowid = true;
     StoredEncoding m_encoding = StoredEncoding::Utf8;

@@ -1,8 +1,10 @@
 #include "library/NameRead.h"
 
 #include "common/Errors.h"
+#include "library/SqlSupport.h"
 
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -31,10 +33,28 @@ struct Finalize {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 
+// A server's names come through the driver; they are UTF-8 text there.
+void ReadServerNames(const QSqlDatabase& db, const QString& statement, NameSnapshot& snapshot)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    PrepareOrThrow(query, statement);
+    ExecOrThrow(query);
+    NameSnapshot::RowKey serial = 0;
+    while (query.next()) {
+        const QByteArray name = query.value(1).toString().toUtf8();
+        snapshot.Append(++serial, std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
+    }
+}
+
 } // namespace
 
 void ReadNames(const QSqlDatabase& db, const QString& statement, bool keyedByRowid, NameSnapshot& snapshot)
 {
+    if (EngineOf(db) == SqlEngine::Postgres) {
+        ReadServerNames(db, statement, snapshot);
+        return;
+    }
     sqlite3* engine = EngineHandle(db);
     const QByteArray sql = statement.toUtf8();
     sqlite3_stmt* raw = nullptr;
