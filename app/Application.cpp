@@ -1,7 +1,5 @@
 #include "app/Application.h"
 
-#include "common/Errors.h"
-#include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 
 #include <QDialog>
@@ -19,12 +17,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcApp, "pastewise.app")
 
 int g_signalPipe[2] = {-1, -1};
-
-std::function<void(const QString&)>& refusalHandler()
-{
-    static std::function<void(const QString&)> instance;
-    return instance;
-}
 
 void signalHandler(int signo)
 {
@@ -69,35 +61,21 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
+    // Every handler of the program catches its own errors (common/Handled.h); one that still
+    // gets here has already passed through Qt's frames, which were not built for it. It is
+    // logged for the developer and the program goes on as best it can.
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ReportException(std::current_exception());
+        try {
+            std::rethrow_exception(std::current_exception());
+        } catch (const std::exception& e) {
+            qCCritical(lcApp) << "an error escaped its handler through Qt:" << e.what();
+        } catch (...) {
+            qCCritical(lcApp) << "an unknown error escaped its handler through Qt";
+        }
     }
     return false;
-}
-
-void ReportException(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(std::move(error));
-    } catch (const StoreRefusedError& e) {
-        if (refusalHandler())
-            refusalHandler()(e.message());
-        else
-            ShowErrorBox(e.message());
-    } catch (const AppError& e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        ShowErrorBox(QStringLiteral("Unknown error"));
-    }
-}
-
-void SetStoreRefusalHandler(std::function<void(const QString& message)> handler)
-{
-    refusalHandler() = std::move(handler);
 }
 
 void TApplication::InstallTerminationSignals()

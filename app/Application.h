@@ -1,11 +1,12 @@
 #pragma once
 
+#include "common/Handled.h"
+
 #include <QApplication>
 
-#include <functional>
-
-// The one place where an error that escapes a handler is caught: it is shown in the
-// standard error box and the event loop carries on.
+// The program's application object: termination signals, the end of the session, the fixed
+// frames of its dialogs. Errors are handled where each command and handler runs
+// (common/Handled.h); notify only logs one that escaped them.
 class TApplication final : public QApplication {
     Q_OBJECT
 public:
@@ -37,10 +38,3 @@ private:
     bool m_terminationRequested = false;
     bool m_quitAsAsked = false;
 };
-
-// Reports an error caught outside the event dispatch (start-up) the same way.
-void ReportException(std::exception_ptr error);
-
-// Who offers ways to keep a change the engine refused to store (StoreRefusedError) instead
-// of only reporting it; without one the refusal is shown like any other error.
-void SetStoreRefusalHandler(std::function<void(const QString& message)> handler);

@@ -1,6 +1,7 @@
 #include "app/EntryGrid.h"
 
-#include "app/Application.h"
+#include "app/EntryListModel.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "library/TableDataset.h"
 
@@ -158,6 +159,11 @@ bool TEntryGrid::event(QEvent* event)
 
 void TEntryGrid::keyPressEvent(QKeyEvent* event)
 {
+    RunHandled([&] { KeyDown(event); });
+}
+
+void TEntryGrid::KeyDown(QKeyEvent* event)
+{
     if (OnKeyDown && OnKeyDown(event))
         return;
     if (!Active()) {
@@ -226,10 +232,33 @@ void TEntryGrid::CommitEdit()
     for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
         if (!editor->isVisible())
             continue;
-        commitData(editor);
+        std::exception_ptr failure;
+        {
+            const QScopedValueRollback collect(m_commitFailure, &failure);
+            commitData(editor);
+        }
+        // A refused name stays in the open editor, and the command that asked stops.
+        if (failure)
+            std::rethrow_exception(failure);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
         return;
     }
+}
+
+void TEntryGrid::commitData(QWidget* editor)
+{
+    QTableView::commitData(editor);
+    auto* entries = qobject_cast<TEntryListModel*>(model());
+    std::exception_ptr failure = entries != nullptr ? entries->TakeFailure() : nullptr;
+    if (!failure)
+        return;
+    if (m_commitFailure != nullptr) {
+        *m_commitFailure = failure;
+        return;
+    }
+    // Qt commits on its own when the editor loses the focus or takes Enter; the box waits
+    // until Qt is done with the editor, so that showing it cannot commit a second time.
+    QTimer::singleShot(0, this, [failure] { ReportException(failure); });
 }
 
 void TEntryGrid::EditCurrentName()
@@ -266,8 +295,10 @@ void TEntryGrid::focusOutEvent(QFocusEvent* event)
     QWidget* focus = QApplication::focusWidget();
     if (focus != nullptr && isAncestorOf(focus))
         return;
-    if (m_dataset->State() == DatasetState::Insert && !m_dataset->Modified())
-        m_dataset->Cancel();
+    RunHandled([this] {
+        if (m_dataset->State() == DatasetState::Insert && !m_dataset->Modified())
+            m_dataset->Cancel();
+    });
 }
 
 void TEntryGrid::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 
 #include <QTableView>
 
+#include <exception>
 #include <functional>
 
 class TTableDataset;
@@ -43,11 +44,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void commitData(QWidget* editor) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     bool Active() const;
+    void KeyDown(QKeyEvent* event);
     void MoveBy(int rows);
+    // Where CommitEdit collects a name the dataset would not take; null when Qt commits.
+    std::exception_ptr* m_commitFailure = nullptr;
     TTableDataset* m_dataset = nullptr;
     bool m_following = false;
     bool m_editOnFocus = false;

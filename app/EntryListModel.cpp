@@ -60,9 +60,14 @@ bool TEntryListModel::setData(const QModelIndex& index, const QVariant& value, i
 {
     if (!index.isValid() || role != Qt::EditRole || !m_dataset.Active())
         return false;
-    if (index.row() != m_dataset.CurrentRow())
-        m_dataset.MoveTo(index.row());
-    m_dataset.SetName(value.toString());
+    try {
+        if (index.row() != m_dataset.CurrentRow())
+            m_dataset.MoveTo(index.row());
+        m_dataset.SetName(value.toString());
+    } catch (...) {
+        m_failure = std::current_exception();
+        return false;
+    }
     return true;
 }
 

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 
+#include <exception>
+#include <utility>
+
 class TTableDataset;
 
 class TEntryListModel final : public QAbstractTableModel {
@@ -19,9 +22,14 @@ public:
     // The indicator column: the current row's mark shows browse, edit or insert.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The error of the last setData that failed, once. setData is called from inside Qt's
+    // item views, which must not see an exception; the view takes it from here.
+    std::exception_ptr TakeFailure() { return std::exchange(m_failure, nullptr); }
+
 private:
     void refreshIndicator();
     TTableDataset& m_dataset;
     int m_pendingMoveFrom = -1;
     int m_indicatorRow = -1;
+    std::exception_ptr m_failure;
 };

@@ -9,6 +9,7 @@
 #include "app/OpenDocument.h"
 #include "common/Common.h"
 #include "common/DesignFont.h"
+#include "common/Handled.h"
 #include "common/ShortcutValue.h"
 
 #include <QAction>
@@ -20,7 +21,7 @@
 #include <QToolButton>
 
 #include <array>
-#include <utility>
+#include <string_view>
 
 namespace {
 
@@ -63,81 +64,73 @@ QAction* makeCommand(TfrmMain* owner, const TCommandInfo& info)
 
 void TfrmMain::CreateCommands()
 {
-    const std::array<std::pair<std::string_view, QAction**>, CommandCount> slots {{
-        {"actNewTable", &actNewTable},
-        {"actDeleteTable", &actDeleteTable},
-        {"actRenameTable", &actRenameTable},
-        {"actExit", &actExit},
-        {"actPaste", &actPaste},
-        {"actCopy", &actCopy},
-        {"actAdd", &actAdd},
-        {"actDelete", &actDelete},
-        {"actEdit", &actEdit},
-        {"actFirst", &actFirst},
-        {"actLast", &actLast},
-        {"actNext", &actNext},
-        {"actPrevious", &actPrevious},
-        {"actCompact", &actCompact},
-        {"actTopMost", &actTopMost},
-        {"actPasteAutoHide", &actPasteAutoHide},
-        {"actTrayIcon", &actTrayIcon},
-        {"actOptions", &actOptions},
-        {"actHelp", &actHelp},
-        {"actAbout", &actAbout},
-        {"actStartWithDesktop", &actStartWithDesktop},
+    // Each command with its handler; every one runs through RunCommand.
+    struct Wiring {
+        std::string_view name;
+        QAction** slot;
+        void (TfrmMain::*handler)();
+    };
+    const std::array<Wiring, CommandCount> commands {{
+        {"actNewTable", &actNewTable, &TfrmMain::actNewTableExecute},
+        {"actDeleteTable", &actDeleteTable, &TfrmMain::actDeleteTableExecute},
+        {"actRenameTable", &actRenameTable, &TfrmMain::actRenameTableExecute},
+        {"actExit", &actExit, &TfrmMain::actExitExecute},
+        {"actPaste", &actPaste, &TfrmMain::actPasteExecute},
+        {"actCopy", &actCopy, &TfrmMain::actCopyExecute},
+        {"actAdd", &actAdd, &TfrmMain::actAddExecute},
+        {"actDelete", &actDelete, &TfrmMain::actDeleteExecute},
+        {"actEdit", &actEdit, &TfrmMain::actEditExecute},
+        {"actFirst", &actFirst, &TfrmMain::actFirstExecute},
+        {"actLast", &actLast, &TfrmMain::actLastExecute},
+        {"actNext", &actNext, &TfrmMain::actNextExecute},
+        {"actPrevious", &actPrevious, &TfrmMain::actPreviousExecute},
+        {"actCompact", &actCompact, &TfrmMain::actCompactExecute},
+        {"actTopMost", &actTopMost, &TfrmMain::actTopMostExecute},
+        {"actPasteAutoHide", &actPasteAutoHide, nullptr}, // flipping its check is all it does
+        {"actTrayIcon", &actTrayIcon, &TfrmMain::actTrayIconExecute},
+        {"actOptions", &actOptions, &TfrmMain::actOptionsExecute},
+        {"actHelp", &actHelp, &TfrmMain::actHelpExecute},
+        {"actAbout", &actAbout, &TfrmMain::actAboutExecute},
+        {"actStartWithDesktop", &actStartWithDesktop, &TfrmMain::actStartWithDesktopExecute},
     }};
-    for (const auto& [name, slot] : slots) {
-        const TCommandInfo* info = FindCommand(name);
+    for (const Wiring& command : commands) {
+        const TCommandInfo* info = FindCommand(command.name);
         Q_ASSERT(info != nullptr);
-        *slot = makeCommand(this, *info);
+        *command.slot = makeCommand(this, *info);
     }
     setWindowIcon(AppIcon());
-
-    // A name still in the grid's cell editor goes to the entry before any command acts, as it
-    // does when opening a menu takes the focus from the editor; a toolbar button or a shortcut
-    // leaves the editor open, and the command would act on a dataset that has not seen it.
-    // Connected before the handlers, so it runs first.
-    for (const auto& [name, slot] : slots) {
-        connect(*slot, &QAction::triggered, this, [this] {
-            if (grdName != nullptr)
-                grdName->CommitEdit();
-        });
+    for (const Wiring& command : commands) {
+        connect(*command.slot, &QAction::triggered, this,
+            [this, handler = command.handler] { RunCommand(handler); });
     }
-
-    connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
-    connect(actNewTable, &QAction::triggered, this, &TfrmMain::actNewTableExecute);
-    connect(actDeleteTable, &QAction::triggered, this, &TfrmMain::actDeleteTableExecute);
-    connect(actRenameTable, &QAction::triggered, this, &TfrmMain::actRenameTableExecute);
-    connect(actPaste, &QAction::triggered, this, &TfrmMain::actPasteExecute);
-    connect(actCopy, &QAction::triggered, this, &TfrmMain::actCopyExecute);
-    connect(actAdd, &QAction::triggered, this, &TfrmMain::actAddExecute);
-    connect(actDelete, &QAction::triggered, this, &TfrmMain::actDeleteExecute);
-    connect(actEdit, &QAction::triggered, this, &TfrmMain::actEditExecute);
-    connect(actFirst, &QAction::triggered, this, &TfrmMain::actFirstExecute);
-    connect(actLast, &QAction::triggered, this, &TfrmMain::actLastExecute);
-    connect(actNext, &QAction::triggered, this, &TfrmMain::actNextExecute);
-    connect(actPrevious, &QAction::triggered, this, &TfrmMain::actPreviousExecute);
-    connect(actCompact, &QAction::triggered, this, &TfrmMain::actCompactExecute);
-    connect(actTopMost, &QAction::triggered, this, &TfrmMain::actTopMostExecute);
-    connect(actTrayIcon, &QAction::triggered, this, &TfrmMain::actTrayIconExecute);
-    connect(actOptions, &QAction::triggered, this, &TfrmMain::actOptionsExecute);
-    connect(actHelp, &QAction::triggered, this, &TfrmMain::actHelpExecute);
-    connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
-    connect(actStartWithDesktop, &QAction::triggered, this, &TfrmMain::actStartWithDesktopExecute);
-
-    // Connected after the handlers, so the states are refreshed once each command is done.
-    for (const auto& [name, slot] : slots)
-        connect(*slot, &QAction::triggered, this, &TfrmMain::UpdateCommands);
     UpdateCommands();
 
     new TCommandShortcuts(this);
 }
 
+void TfrmMain::RunCommand(void (TfrmMain::*handler)())
+{
+    RunHandled([this, handler] {
+        // A name still in the grid's cell editor goes to the entry before the command acts, as
+        // it does when opening a menu takes the focus from the editor; a toolbar button or a
+        // shortcut leaves the editor open, and the command would act on a dataset that has not
+        // seen it. A name that cannot be stored stops the command.
+        if (grdName != nullptr)
+            grdName->CommitEdit();
+        if (handler != nullptr)
+            (this->*handler)();
+    });
+    // Also after a command that failed: it may have changed a state half way.
+    UpdateCommands();
+}
+
 void TfrmMain::UpdateCommands()
 {
-    actCompactUpdate();
-    actPasteAutoHideUpdate();
-    actStartWithDesktopUpdate();
+    RunHandled([this] {
+        actCompactUpdate();
+        actPasteAutoHideUpdate();
+        actStartWithDesktopUpdate();
+    });
 }
 
 void TfrmMain::CreateCommandBars()

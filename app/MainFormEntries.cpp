@@ -2,6 +2,8 @@
 
 #include "app/EntryGrid.h"
 #include "app/EntryListModel.h"
+#include "common/Errors.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "library/StoredText.h"
 #include "library/TableDataset.h"
@@ -26,9 +28,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress)
-            m_form->txtNameKeyDown(static_cast<QKeyEvent*>(event));
+            RunHandled([&] { m_form->txtNameKeyDown(static_cast<QKeyEvent*>(event)); });
         else if (event->type() == QEvent::FocusIn)
-            m_form->txtNameEnter();
+            RunHandled([this] { m_form->txtNameEnter(); });
         return QObject::eventFilter(watched, event);
     }
 
@@ -53,8 +55,12 @@ void TfrmMain::BindEntryControls()
     grdName->setModel(m_entryModel);
     grdName->SetDataset(tbl);
     grdName->setColumnWidth(0, 400);
-    grdName->OnKeyDown = [this](QKeyEvent* event) { return grdNameKeyDown(event); };
-    grdName->OnDoubleClick = [this] { grdNameDblClick(); };
+    grdName->OnKeyDown = [this](QKeyEvent* event) {
+        bool used = false;
+        // A key whose handler failed is used up: nothing else acts on it.
+        return !RunHandled([&] { used = grdNameKeyDown(event); }) || used;
+    };
+    grdName->OnDoubleClick = [this] { RunHandled([this] { grdNameDblClick(); }); };
 
     memValue->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memValue->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -71,13 +77,20 @@ void TfrmMain::BindEntryControls()
     };
     connect(tbl, &TTableDataset::currentRowChanged, this, followDataset);
     connect(tbl, &TTableDataset::reset, this, followDataset);
+    // The rest of a large table's names replace the first ones in a reset, which would close
+    // a cell editor without its text.
+    connect(tbl, &TTableDataset::aboutToCompleteNames, grdName, &TEntryGrid::CommitEdit);
+    connect(tbl, &TTableDataset::namesFailed, this,
+        [](const QString& message) { ReportException(std::make_exception_ptr(DatabaseError(message))); });
     // The memo's own edits come back as field changes too; it already shows them.
     connect(tbl, &TTableDataset::fieldsChanged, this, [this] {
         if (!m_storingMemo)
             ShowCurrentValue();
     });
-    connect(memValue, &QPlainTextEdit::textChanged, this, &TfrmMain::memValueChange);
-    connect(txtName, &QLineEdit::textChanged, this, &TfrmMain::txtNameChange);
+    connect(
+        memValue, &QPlainTextEdit::textChanged, this, [this] { RunHandled([this] { memValueChange(); }); });
+    connect(txtName, &QLineEdit::textChanged, this,
+        [this](const QString& text) { RunHandled([&] { txtNameChange(text); }); });
     txtName->installEventFilter(new TSearchBoxFilter(this));
     ShowCurrentValue();
 }

@@ -6,12 +6,12 @@
 #include "app/TableTabs.h"
 #include "common/Common.h"
 #include "common/Errors.h"
+#include "common/Handled.h"
 #include "common/MessageBoxes.h"
 #include "library/LibraryConnection.h"
 #include "library/LibraryLocation.h"
 #include "library/LibrarySession.h"
 #include "library/TableDataset.h"
-#include "settings/Registry.h"
 
 #include <QInputDialog>
 #include <QScopedValueRollback>
@@ -51,13 +51,13 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
     BindEntryControls();
     connect(TabCtrl, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_selectingTab && index >= 0)
-            TabCtrlChange(index);
+            RunHandled([this, index] { TabCtrlChange(index); });
     });
     // A click on the tab that is current already changes nothing, so after a table failed
     // to open its tab would be dead; with no table open the click opens it again.
     connect(TabCtrl, &QTabBar::tabBarClicked, this, [this](int index) {
         if (!m_selectingTab && index >= 0 && index == TabCtrl->currentIndex() && !tbl->Active())
-            TabCtrlChange(index);
+            RunHandled([this, index] { TabCtrlChange(index); });
     });
     if (auto* tabs = qobject_cast<TTableTabs*>(TabCtrl)) {
         connect(tbl, &TTableDataset::stateChanged, tabs,
@@ -93,7 +93,7 @@ void TfrmMain::OpenLibraryAtStartup()
             addTableTab(*TabCtrl, tabCaption(name));
     }
 
-    const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
+    const QString stored = m_settings.CurTable; // 12
 
     const QString first = m_session->startTable(stored); // 13
     if (!first.isEmpty())

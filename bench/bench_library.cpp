@@ -103,6 +103,7 @@ void BM_OpenTable(benchmark::State& state)
     TTableDataset tbl;
     for (auto _ : state) {
         tbl.Open(library.connection, Table);
+        tbl.WaitForNames();
         benchmark::DoNotOptimize(tbl.RecordCount());
     }
     state.counters["snapshot_MiB"] = static_cast<double>(tbl.SnapshotMemoryBytes()) / (1 << 20);
@@ -128,6 +129,7 @@ void BM_LocateStep(benchmark::State& state)
     BenchLibrary& library = Library(static_cast<int>(state.range(0)));
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
+    tbl.WaitForNames();
     const std::vector<QString> prefixes = TypedPrefixes(tbl);
     std::size_t next = 0;
     for (auto _ : state) {
@@ -142,6 +144,7 @@ void BM_LocateNoMatch(benchmark::State& state)
     BenchLibrary& library = Library(static_cast<int>(state.range(0)));
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
+    tbl.WaitForNames();
     std::vector<QString> prefixes = TypedPrefixes(tbl);
     for (QString& prefix : prefixes)
         prefix += QStringLiteral("~~");
@@ -157,6 +160,7 @@ void BM_NextWithValue(benchmark::State& state)
     BenchLibrary& library = Library(static_cast<int>(state.range(0)));
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
+    tbl.WaitForNames();
     for (auto _ : state) {
         if (tbl.CurrentRow() + 1 >= tbl.RecordCount()) {
             state.PauseTiming();
@@ -173,6 +177,7 @@ void BM_StoreEditedEntry(benchmark::State& state)
     BenchLibrary& library = Library(static_cast<int>(state.range(0)));
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
+    tbl.WaitForNames();
     tbl.MoveTo(tbl.RecordCount() / 2);
     const QString original = tbl.Value();
     bool flip = false;

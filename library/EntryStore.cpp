@@ -1,8 +1,11 @@
 #include "library/EntryStore.h"
 
 #include "common/Errors.h"
+#include "library/BackgroundNames.h"
 #include "library/NameRead.h"
 #include "library/SqlSupport.h"
+
+#include <sqlite3.h>
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -104,16 +107,98 @@ EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
     m_waitOff = QSqlQuery(m_db);
     PrepareOrThrow(m_waitOff, QStringLiteral("PRAGMA busy_timeout = 0"));
     m_waitOn = QSqlQuery(m_db);
-    PrepareOrThrow(m_waitOn, QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeout(m_db)));
+    m_busyTimeoutMs = BusyTimeout(m_db);
+    PrepareOrThrow(m_waitOn, QStringLiteral("PRAGMA busy_timeout = %1").arg(m_busyTimeoutMs));
+}
+
+std::string EntryStore::NamesStatement() const
+{
+    const QString key = m_keyedByRowid ? QStringLiteral("rowid") : QStringLiteral("0");
+    return QStringLiteral("SELECT %1, \"name\" FROM %2 ORDER BY \"name\" COLLATE NOCASE")
+        .arg(key, m_table)
+        .toStdString();
+}
+
+std::string EntryStore::CountStatement() const
+{
+    return QStringLiteral("SELECT count(*) FROM %1").arg(m_table).toStdString();
 }
 
 void EntryStore::LoadNames(NameSnapshot& snapshot)
 {
-    const QString key = m_keyedByRowid ? QStringLiteral("rowid") : QStringLiteral("0");
-    ReadNames(m_db,
-        QStringLiteral("SELECT %1, \"name\" FROM %2 ORDER BY %3").arg(key, m_table, NameOrderBy(m_engine)),
-        m_keyedByRowid, snapshot);
+    if (m_engine == SqlEngine::Postgres)
+        ReadNames(m_db,
+            QStringLiteral("SELECT 0, \"name\" FROM %1 ORDER BY %2").arg(m_table, NameOrderBy(m_engine)),
+            false, snapshot);
+    else
+        ReadNames(EngineHandle(m_db), NamesStatement(), m_keyedByRowid, snapshot);
     snapshot.SortIfNeeded();
+}
+
+std::string EntryStore::ReadOnlyFile() const
+{
+    return ReadOnlyUri(sqlite3_db_filename(EngineHandle(m_db), "main"));
+}
+
+bool EntryStore::HasNameOrderIndex() const
+{
+    // Without an index on the names in this order the first names cost a full scan and a
+    // sort, as much as all of them; each search would scan the table too.
+    QSqlQuery indexes(m_db);
+    if (!indexes.exec(QStringLiteral("PRAGMA index_list(%1)").arg(m_table)))
+        return false;
+    QStringList names;
+    while (indexes.next())
+        names << indexes.value(1).toString();
+    for (const QString& index : names) {
+        QSqlQuery columns(m_db);
+        if (!columns.exec(QStringLiteral("PRAGMA index_xinfo(%1)").arg(QuoteIdentifier(index))))
+            continue;
+        // The first column of the index: its name, collation, and whether it is a key.
+        if (columns.next() && columns.value(2).toString() == QLatin1String("name")
+            && columns.value(4).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0
+            && columns.value(3).toInt() == 0 && columns.value(5).toInt() == 1)
+            return true;
+    }
+    return false;
+}
+
+bool EntryStore::LoadFirstNames(NameSnapshot& snapshot, int firstRows)
+{
+    if (!m_keyedByRowid || ReadOnlyFile().empty() || !HasNameOrderIndex()) {
+        LoadNames(snapshot);
+        return false;
+    }
+    sqlite3* engine = EngineHandle(m_db);
+    const int rows = ReadNames(engine, NamesStatement(), true, snapshot, firstRows + 1);
+    if (rows <= firstRows) {
+        snapshot.SortIfNeeded();
+        return false;
+    }
+    // The engine puts numbers before every text and blobs after it, where the snapshot's
+    // order would not; such a table is read whole, as the index cannot answer for it.
+    const std::string order = NamesStatement();
+    const std::string descending = order + " DESC LIMIT 1";
+    const std::optional<FoundName> first = ReadFirstName(engine, order + " LIMIT 1");
+    const std::optional<FoundName> last = ReadFirstName(engine, descending);
+    if (!snapshot.Sorted() || !first || !first->text || !last || !last->text) {
+        snapshot.Clear();
+        LoadNames(snapshot);
+        return false;
+    }
+    return true;
+}
+
+std::optional<FoundName> EntryStore::FirstNameFrom(std::string_view name) const
+{
+    // The index holds the names in the order of the column's own collation, NOCASE, which the
+    // snapshot's order follows; naming it here keeps the index usable.
+    return ReadFirstName(EngineHandle(m_db),
+        QStringLiteral("SELECT rowid, \"name\" FROM %1 WHERE \"name\" COLLATE NOCASE >= ? "
+                       "ORDER BY \"name\" COLLATE NOCASE LIMIT 1")
+            .arg(m_table)
+            .toStdString(),
+        name);
 }
 
 std::string EntryStore::SnapshotName(const StoredEntry& entry) const

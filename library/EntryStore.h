@@ -2,6 +2,7 @@
 // The SQL side of an open entry table: loading the names, reading one entry, and writing
 // one entry back with a check that the row still holds what was read (optimistic locking).
 
+#include "library/NameRead.h"
 #include "library/NameSnapshot.h"
 #include "library/SqlSupport.h"
 #include "library/StoredText.h"
@@ -38,6 +39,18 @@ public:
     bool KeyedByRowid() const { return m_keyedByRowid; }
 
     void LoadNames(NameSnapshot& snapshot);
+    // Reads the first names of a large table and returns true when the rest can follow in the
+    // background: the file is one of its own, rows are keyed by rowid, an index keeps the
+    // names in name order and every name is text. Otherwise reads every name, returns false.
+    bool LoadFirstNames(NameSnapshot& snapshot, int firstRows);
+    // For the background reading: the file to open read-only, what to run, how long to wait
+    // for another program's lock.
+    std::string ReadOnlyFile() const;
+    std::string NamesStatement() const;
+    std::string CountStatement() const;
+    int BusyTimeoutMs() const { return m_busyTimeoutMs; }
+    // The first entry in name order whose name is not less than `name`, through the index.
+    std::optional<FoundName> FirstNameFrom(std::string_view name) const;
     // Waits for another program's lock as long as the engine's busy timeout allows.
     StoredEntry Read(NameSnapshot::RowKey key, std::string_view name);
     // Never waits: empty while another program holds the file locked.
@@ -62,6 +75,7 @@ private:
     // Stored bytes as a parameter the engine casts to exactly this text.
     QVariant TextParameter(const QVariant& stored) const;
     QString RowCondition() const;
+    bool HasNameOrderIndex() const;
     void BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const StoredEntry& original);
     void RunChecked(QSqlQuery& query);
 
@@ -70,6 +84,7 @@ private:
     QString m_table;
     bool m_keyedByRowid = true;
     StoredEncoding m_encoding = StoredEncoding::Utf8;
+    int m_busyTimeoutMs = 0;
     QSqlQuery m_read;
     // Switch the connection's wait for locks off and back on around a read that must not wait.
     QSqlQuery m_waitOff;

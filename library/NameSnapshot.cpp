@@ -20,14 +20,46 @@ void NameSnapshot::Reserve(std::size_t rows, std::size_t nameBytes)
     m_names.reserve(nameBytes);
 }
 
+std::size_t NameSnapshot::StoredSize(std::size_t nameSize)
+{
+    std::size_t size = 1;
+    for (std::size_t rest = nameSize >> 7; rest != 0; rest >>= 7)
+        ++size;
+    return size + nameSize;
+}
+
+static_assert(sizeof(NameSnapshot::RowKey) == 8);
+
 NameSnapshot::Row NameSnapshot::Store(RowKey key, std::string_view name)
 {
-    // Offsets are 32-bit to keep a row at 16 bytes; 4 GiB of names is far beyond any library.
-    if (m_names.size() + name.size() > 0xffffffffu)
+    // Offsets are 32-bit to keep a row small; 4 GiB of names is far beyond any library.
+    if (m_names.size() + StoredSize(name.size()) > 0xffffffffu)
         throw std::length_error("Too many entry names to hold in memory");
-    Row row {key, static_cast<quint32>(m_names.size()), static_cast<quint32>(name.size())};
+    const auto bits = static_cast<quint64>(key);
+    Row row {
+        static_cast<quint32>(bits), static_cast<quint32>(bits >> 32), static_cast<quint32>(m_names.size())};
+    std::size_t size = name.size();
+    do {
+        const auto low = static_cast<unsigned char>(size & 0x7f);
+        size >>= 7;
+        m_names.push_back(static_cast<char>(size != 0 ? (low | 0x80) : low));
+    } while (size != 0);
     m_names.append(name);
     return row;
+}
+
+std::string_view NameSnapshot::View(const Row& row) const
+{
+    const char* at = m_names.data() + row.offset;
+    std::size_t size = 0;
+    int shift = 0;
+    unsigned char byte = 0;
+    do {
+        byte = static_cast<unsigned char>(*at++);
+        size |= std::size_t(byte & 0x7f) << shift;
+        shift += 7;
+    } while ((byte & 0x80) != 0);
+    return {at, size};
 }
 
 void NameSnapshot::Append(RowKey key, std::string_view name)
@@ -35,13 +67,19 @@ void NameSnapshot::Append(RowKey key, std::string_view name)
     m_rows.push_back(Store(key, name));
 }
 
+bool NameSnapshot::Sorted() const
+{
+    return std::is_sorted(m_rows.begin(), m_rows.end(),
+        [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); });
+}
+
 void NameSnapshot::SortIfNeeded()
 {
-    const auto less = [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); };
     // The engine already returns the rows in this order for text names; sort only when it
     // did not (numbers or blobs in a table made by another tool sort differently there).
-    if (!std::is_sorted(m_rows.begin(), m_rows.end(), less))
-        std::stable_sort(m_rows.begin(), m_rows.end(), less);
+    if (!Sorted())
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+            [this](const Row& a, const Row& b) { return NameLess(View(a), View(b)); });
 }
 
 std::string_view NameSnapshot::NameAt(int row) const
@@ -72,7 +110,7 @@ int NameSnapshot::InsertSorted(RowKey key, std::string_view name)
 
 void NameSnapshot::RemoveAt(int row)
 {
-    m_unusedBytes += m_rows[static_cast<std::size_t>(row)].size;
+    m_unusedBytes += StoredSize(NameAt(row).size());
     m_rows.erase(m_rows.begin() + row);
     CompactIfWasteful();
 }
@@ -116,8 +154,10 @@ void NameSnapshot::CompactIfWasteful()
     std::string names;
     names.reserve(m_names.size() - m_unusedBytes);
     for (Row& row : m_rows) {
+        const std::string_view name = View(row);
+        const std::size_t stored = StoredSize(name.size());
         const auto offset = static_cast<quint32>(names.size());
-        names.append(View(row));
+        names.append(name.data() - (stored - name.size()), stored);
         row.offset = offset;
     }
     m_names.swap(names);

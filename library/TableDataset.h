@@ -1,6 +1,7 @@
 #pragma once
 // The table dataset `tbl`: the open table's entries in name order with one current row and
-// at most one pending change. Names live in a compact snapshot taken at open; an entry's
+// at most one pending change. Names live in a compact snapshot taken at open (for a large
+// table the first names at once and the rest on a thread of its own, see WaitForNames); an entry's
 // value is read when it becomes current; while another program holds the file locked, the
 // entry becomes current all the same and its value follows as soon as it can be read. Rows
 // are written back one at a time with a check that nobody changed them since they were read.
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 
+class BackgroundNames;
 class TLibraryConnection;
 
 enum class DatasetState { Inactive, Browse, Edit, Insert };
@@ -90,6 +92,16 @@ public:
 
     std::size_t SnapshotMemoryBytes() const { return m_snapshot.MemoryBytes(); }
 
+    // A large table opens with its first names only; the rest are read in the background and
+    // take their place in one reset once complete. Until then a search asks the file's name
+    // index, so it finds what it will find afterwards, and a move that needs the whole order
+    // waits for the rest. A store or delete meanwhile stops the reading and starts it again
+    // once done, so the names read always include it.
+    bool NamesComplete() const { return !m_partial; }
+    // Waits for the rest of the names. When they cannot be read the table closes (a pending
+    // change stays open instead) and the engine's message is thrown.
+    void WaitForNames();
+
 Q_SIGNALS:
     // Pairs in the manner of a Qt item model's begin/end notifications.
     void aboutToReset();
@@ -108,8 +120,41 @@ Q_SIGNALS:
     // The current row's fields changed (set, stored or reverted).
     void fieldsChanged();
     void stateChanged(DatasetState state);
+    // The names read in the background are about to replace the first ones (a reset follows):
+    // a view hands over a name still being typed in a cell first.
+    void aboutToCompleteNames();
+    // The names read in the background could not be read. The table is closed as after a
+    // failed open, unless a change is pending, which stays open with the names read so far.
+    void namesFailed(const QString& message);
 
 private:
+    // Stops the background reading around a store or delete and starts it again afterwards.
+    class LoadPause final {
+    public:
+        explicit LoadPause(TTableDataset& dataset);
+        ~LoadPause();
+        LoadPause(const LoadPause&) = delete;
+        LoadPause& operator=(const LoadPause&) = delete;
+
+    private:
+        TTableDataset& m_dataset;
+        bool m_paused;
+    };
+    void StartLoad();
+    void StopLoad();
+    void OnLoadFinished(quint64 serial);
+    // Takes the finished load's result; returns the failure message, empty on success.
+    QString TakeLoad();
+    void ReplaceSnapshot(NameSnapshot names);
+    void PostLoadFailure(const QString& message);
+    // Whether a move from `row` to a neighbour needs the names not read yet.
+    bool NeedsWholeOrder(int row) const;
+    // A snapshot row changed while only the first names are known: rows from there on are no
+    // longer known to follow each other as in the table.
+    void NoteChangedRow(int row);
+    int LocateThroughIndex(const std::string& prefix);
+    bool NameTaken(const std::string& name) const;
+
     // A name as the snapshot holds it.
     static std::string Utf8(const QString& text);
     void CheckActive() const;
@@ -131,6 +176,12 @@ private:
 
     std::unique_ptr<EntryStore> m_store;
     NameSnapshot m_snapshot;
+    std::unique_ptr<BackgroundNames> m_load;
+    // Only the first names are known; m_knownRows of them are the table's first rows in order.
+    bool m_partial = false;
+    int m_knownRows = 0;
+    // Tells a finished load's notice from one of a load since stopped.
+    quint64 m_loadSerial = 0;
     QString m_tableName;
     DatasetState m_state = DatasetState::Inactive;
     bool m_modified = false;

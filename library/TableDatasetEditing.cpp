@@ -135,6 +135,7 @@ void TTableDataset::Post()
 
 void TTableDataset::PostInsert()
 {
+    const LoadPause pause(*this);
     const NameSnapshot::RowKey key = m_store->Insert(m_name, m_value, m_nextLocalKey);
     if (!m_store->KeyedByRowid())
         --m_nextLocalKey;
@@ -146,6 +147,7 @@ void TTableDataset::PostInsert()
     if (from != to)
         Q_EMIT rowAboutToMove(from, to);
     m_snapshot.InsertSorted(key, name);
+    NoteChangedRow(std::min(from, to));
     m_insertRow = -1;
     FinishStore(from, to, stored);
 }
@@ -154,6 +156,7 @@ void TTableDataset::PostEdit()
 {
     // The check needs the row as it was read.
     LoadPendingValue();
+    const LoadPause pause(*this);
     const NameSnapshot::RowKey key = m_snapshot.KeyAt(m_row);
     const StoredEntry written = m_store->Update(key, m_stored, m_name, m_value);
     const StoredEntry stored = ReadBackStored(key, written);
@@ -167,6 +170,7 @@ void TTableDataset::PostEdit()
         if (from != to)
             Q_EMIT rowAboutToMove(from, to);
         m_snapshot.Rename(from, name);
+        NoteChangedRow(std::min(from, to));
     }
     FinishStore(from, to, stored);
 }
@@ -253,10 +257,12 @@ void TTableDataset::Delete()
         throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     // A pending edit is dropped with the row; the check is against what was read.
     LoadPendingValue();
+    const LoadPause pause(*this);
     m_store->Remove(m_snapshot.KeyAt(m_row), m_stored);
     const int row = m_row;
     Q_EMIT rowAboutToBeRemoved(row);
     m_snapshot.RemoveAt(row);
+    NoteChangedRow(row);
     Q_EMIT rowRemoved(row);
     SetState(DatasetState::Browse);
     const int count = m_snapshot.Count();

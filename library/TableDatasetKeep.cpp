@@ -4,7 +4,6 @@
 #include "library/TableDataset.h"
 
 #include "common/Errors.h"
-#include "library/NameOrder.h"
 
 #include <string>
 
@@ -12,11 +11,7 @@ QString TTableDataset::FreeEntryName(const QString& wanted) const
 {
     const QString base = wanted.trimmed().isEmpty() ? QStringLiteral("Untitled") : wanted;
     // The pending row itself does not count: for a conflict its name is the stored one.
-    const auto taken = [this](const QString& name) {
-        const std::string utf8 = Utf8(name);
-        const int row = m_snapshot.FindPrefix(utf8);
-        return row >= 0 && CompareNames(m_snapshot.NameAt(row), utf8) == 0;
-    };
+    const auto taken = [this](const QString& name) { return NameTaken(Utf8(name)); };
     if (!taken(base))
         return base;
     for (int number = 2;; ++number) {
@@ -37,6 +32,7 @@ QString TTableDataset::KeepPendingAsNewEntry()
     const QString name = FreeEntryName(m_name.toString());
     const QVariant value = m_value.isNull() ? QVariant(QStringLiteral("")) : m_value;
     // Written before anything pending is dropped: a refusal here loses nothing.
+    const LoadPause pause(*this);
     const NameSnapshot::RowKey key = m_store->Insert(name, value, m_nextLocalKey);
     if (!m_store->KeyedByRowid())
         --m_nextLocalKey;
@@ -46,6 +42,7 @@ QString TTableDataset::KeepPendingAsNewEntry()
     const int row = m_snapshot.InsertPosition(stored);
     Q_EMIT rowAboutToBeInserted(row);
     m_snapshot.InsertSorted(key, stored);
+    NoteChangedRow(row);
     Q_EMIT rowInserted(row);
     LoadCurrent(row);
     return name;

@@ -25,9 +25,10 @@ private Q_SLOTS:
         QCOMPARE(lib.Other(QStringLiteral("CREATE TABLE T (name, value)")), QString());
         // A blob keeps its bytes: 0xFF is no UTF-8, and read as UTF-16 text it would turn
         // into another character altogether.
-        QCOMPARE(lib.Other(QString::fromUtf8("INSERT INTO T (name, value) VALUES ('Zürich', 'z'), "
-                                             "('apple', 'a'), (42, 'i'), (1.5, 'r'), (X'FF41', 'b'), "
-                                             "(NULL, 'n'), ('Äpfel', 'u')")),
+        QCOMPARE(
+            lib.Other(QString::fromUtf8("INSERT INTO T (name, value) VALUES ('Zürich', 'z'), "
+                                        "('apple', 'a'), (42, 'i'), (1.5, 'r'), (X'FF41', 'b'), "
+                                        "(NULL, 'n'), ('Äpfel', 'u'), ('long ' || hex(zeroblob(100)), 'l')")),
             QString());
 
         TTableDataset tbl;
@@ -37,7 +38,8 @@ private Q_SLOTS:
             names << tbl.NameAt(row);
         QCOMPARE(names,
             (QStringList {QString(), QStringLiteral("1.5"), QStringLiteral("42"), QStringLiteral("apple"),
-                QString::fromUtf8("Zürich"), QString::fromUtf8("Äpfel"),
+                QStringLiteral("long ") + QString(200, QLatin1Char('0')), QString::fromUtf8("Zürich"),
+                QString::fromUtf8("Äpfel"),
                 QString::fromUtf8("\xEF\xBF\xBD"
                                   "A")}));
         // Every row is keyed to its own entry.
@@ -45,6 +47,9 @@ private Q_SLOTS:
         QCOMPARE(tbl.Value(), QStringLiteral("b"));
         tbl.MoveTo(2);
         QCOMPARE(tbl.Value(), QStringLiteral("i"));
+        // A name longer than 127 bytes keeps its row's own key.
+        tbl.MoveTo(4);
+        QCOMPARE(tbl.Value(), QStringLiteral("l"));
     }
 };
 

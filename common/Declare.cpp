@@ -1,7 +1,0 @@
-#include "common/Declare.h"
-
-qint32 ActivationKey = 0;
-bool AutoAppend = false;
-QString AutoAppendStr;
-bool CompactMode = false;
-quint32 TargetWindow = 0;
