@@ -61,8 +61,12 @@ QVariant StoredColumn(const QSqlQuery& query, int column)
 
 EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
     : m_db(db)
-    , m_table(QuoteIdentifier(tableName))
+    , m_table(QuoteIdentifier(CatalogueName(m_db, tableName)))
 {
+    // A server would name the schema and the quoting; the file engine's words say it plainly.
+    if (EngineOf(m_db) == SqlEngine::Postgres
+        && !ServerTableNames(m_db).contains(CatalogueName(m_db, tableName)))
+        throw DatabaseError(QStringLiteral("no such table: %1").arg(tableName));
     {
         QSqlQuery probe(m_db);
         PrepareOrThrow(probe, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_table));
@@ -75,9 +79,15 @@ EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
                         .arg(tableName, column));
         }
     }
-    // A view reports a rowid of NULL for every row, so it is keyed by name.
-    m_keyedByRowid = !IsView(m_db, tableName) && HasRowid(m_db, m_table);
-    m_encoding = FileEncoding(m_db);
+    // A view reports a rowid of NULL for every row, so it is keyed by name; a server has no
+    // rowid at all, and its text is always UTF-8.
+    m_engine = EngineOf(m_db);
+    const bool file = m_engine == SqlEngine::Sqlite;
+    m_keyedByRowid = file && !IsView(m_db, tableName) && HasRowid(m_db, m_table);
+    m_encoding = file ? FileEncoding(m_db) : StoredEncoding::Utf8;
+    const QString nameBytes = StoredBytes(m_engine, QStringLiteral("\"name\""));
+    const QString valueBytes = StoredBytes(m_engine, QStringLiteral("\"value\""));
+    const QString boundName = TextFromBytes(m_engine);
 
     m_read = QSqlQuery(m_db);
     m_read.setForwardOnly(true);
@@ -85,13 +95,15 @@ EntryStore::EntryStore(const QSqlDatabase& db, const QString& tableName)
     // index; the second makes the match exact. A name is bound as the snapshot's bytes, so a
     // name that is not valid UTF-8 is still found.
     PrepareOrThrow(m_read,
-        QStringLiteral("SELECT CAST(\"name\" AS BLOB), CAST(\"value\" AS BLOB) FROM %1 WHERE %2")
-            .arg(m_table,
-                m_keyedByRowid
-                    ? QStringLiteral("rowid = ?")
-                    : QStringLiteral(
-                        "\"name\" = CAST(? AS TEXT) AND \"name\" = CAST(? AS TEXT) COLLATE BINARY")));
+        QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4")
+            .arg(nameBytes, valueBytes, m_table,
+                m_keyedByRowid ? QStringLiteral("rowid = ?")
+                               : QStringLiteral("\"name\" = %1 AND \"name\" = %1%2")
+                                     .arg(boundName, file ? QStringLiteral(" COLLATE BINARY") : QString())));
 
+    // A server's reads do not wait for writers, so only a file needs its wait switched.
+    if (!file)
+        return;
     m_waitOff = QSqlQuery(m_db);
     PrepareOrThrow(m_waitOff, QStringLiteral("PRAGMA busy_timeout = 0"));
     m_waitOn = QSqlQuery(m_db);
@@ -114,7 +126,12 @@ std::string EntryStore::CountStatement() const
 
 void EntryStore::LoadNames(NameSnapshot& snapshot)
 {
-    ReadNames(EngineHandle(m_db), NamesStatement(), m_keyedByRowid, snapshot);
+    if (m_engine == SqlEngine::Postgres)
+        ReadNames(m_db,
+            QStringLiteral("SELECT 0, \"name\" FROM %1 ORDER BY %2").arg(m_table, NameOrderBy(m_engine)),
+            false, snapshot);
+    else
+        ReadNames(EngineHandle(m_db), NamesStatement(), m_keyedByRowid, snapshot);
     snapshot.SortIfNeeded();
 }
 
@@ -233,6 +250,8 @@ StoredEntry EntryStore::Read(NameSnapshot::RowKey key, std::string_view name)
 
 std::optional<StoredEntry> EntryStore::TryRead(NameSnapshot::RowKey key, std::string_view name)
 {
+    if (m_engine != SqlEngine::Sqlite)
+        return ReadRow(key, name, false);
     // The wait is the connection's; it is off only for this one read.
     const auto run = [](QSqlQuery& pragma) {
         const bool done = pragma.exec();
@@ -295,11 +314,13 @@ QVariant EntryStore::ToStore(const QVariant& stored, const QVariant& edited) con
 
 QString EntryStore::RowCondition() const
 {
-    // The row must still hold exactly the bytes that were read; IS matches NULL too.
-    return m_keyedByRowid
-        ? QStringLiteral("rowid = ? AND CAST(\"name\" AS BLOB) IS ? AND CAST(\"value\" AS BLOB) IS ?")
-        : QStringLiteral(
-            "\"name\" = CAST(? AS TEXT) AND CAST(\"name\" AS BLOB) IS ? AND CAST(\"value\" AS BLOB) IS ?");
+    // The row must still hold exactly the bytes that were read, NULL included.
+    const QString same = SameOrBothNull(m_engine);
+    return QStringLiteral("%1 AND %2 %3 ? AND %4 %3 ?")
+        .arg(m_keyedByRowid ? QStringLiteral("rowid = ?")
+                            : QStringLiteral("\"name\" = ") + TextFromBytes(m_engine),
+            StoredBytes(m_engine, QStringLiteral("\"name\"")), same,
+            StoredBytes(m_engine, QStringLiteral("\"value\"")));
 }
 
 void EntryStore::BindRow(QSqlQuery& query, NameSnapshot::RowKey key, const StoredEntry& original)
@@ -334,13 +355,13 @@ StoredEntry EntryStore::Update(
     if (differs(original.name, name)) {
         written.storedName = ToStore(original.storedName, name);
         written.name = Shown(written.storedName);
-        assignments << QStringLiteral("\"name\" = CAST(? AS TEXT)");
+        assignments << QStringLiteral("\"name\" = ") + TextFromBytes(m_engine);
         newFields << TextParameter(written.storedName);
     }
     if (differs(original.value, value)) {
         written.storedValue = ToStore(original.storedValue, value);
         written.value = Shown(written.storedValue);
-        assignments << QStringLiteral("\"value\" = CAST(? AS TEXT)");
+        assignments << QStringLiteral("\"value\" = ") + TextFromBytes(m_engine);
         newFields << TextParameter(written.storedValue);
     }
     // Nothing to change still checks that the row is as it was read.

@@ -4,6 +4,7 @@
 
 #include "library/NameRead.h"
 #include "library/NameSnapshot.h"
+#include "library/SqlSupport.h"
 #include "library/StoredText.h"
 
 #include <QSqlDatabase>
@@ -79,6 +80,7 @@ private:
     void RunChecked(QSqlQuery& query);
 
     QSqlDatabase m_db;
+    SqlEngine m_engine = SqlEngine::Sqlite;
     QString m_table;
     bool m_keyedByRowid = true;
     StoredEncoding m_encoding = StoredEncoding::Utf8;

@@ -1,14 +1,17 @@
 #include "library/LibraryConnection.h"
 
 #include "common/Errors.h"
+#include "library/ServerAddress.h"
 #include "library/SqlSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 
 #include <unistd.h>
@@ -42,6 +45,12 @@ QString WriteProtection(const QString& absolutePath)
     return {};
 }
 
+const QString ServerDriver = QStringLiteral("QPSQL");
+
+// How long a table command waits for another program's lock on a server, as long as the
+// file engine's own wait.
+constexpr int LockWaitMs = 5000;
+
 } // namespace
 
 TLibraryConnection::TLibraryConnection(QObject* parent)
@@ -55,6 +64,30 @@ TLibraryConnection::~TLibraryConnection()
 {
     Close();
     QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool TLibraryConnection::IsServerSource(const QString& dataSource)
+{
+    return dataSource.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || dataSource.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+QSqlDatabase TLibraryConnection::PrepareDriver(const QString& driver)
+{
+    QSqlDatabase db = Database();
+    if (db.isValid() && db.driverName() == driver)
+        return db;
+    if (db.isValid()) {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    db = QSqlDatabase::addDatabase(driver, m_connectionName);
+    if (!db.isValid())
+        throw DatabaseError(driver == ServerDriver
+                ? QStringLiteral("Cannot open the library: this system has no PostgreSQL driver for Qt"
+                                 " (Debian package libqt6sql6-psql)")
+                : QStringLiteral("Cannot open the library: no SQLite driver for Qt"));
+    return db;
 }
 
 QSqlDatabase TLibraryConnection::Database() const
@@ -73,9 +106,13 @@ void TLibraryConnection::Open()
         return;
     if (m_beforeConnect)
         m_beforeConnect(*this);
+    if (IsServerSource(m_dataSource)) {
+        OpenServer();
+        return;
+    }
 
     const QString path = QFileInfo(m_dataSource).absoluteFilePath();
-    QSqlDatabase db = Database();
+    QSqlDatabase db = PrepareDriver(QStringLiteral("QSQLITE"));
     db.setDatabaseName(ReadWriteUri(path));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     const auto fail = [&path](const QSqlError& error) {
@@ -119,6 +156,10 @@ QStringList TLibraryConnection::TableNames() const
     CheckConnected();
     QSqlQuery query(Database());
     query.setForwardOnly(true);
+    if (IsServer()) {
+        QSqlDatabase db = Database();
+        return ServerTableNames(db);
+    }
     PrepareOrThrow(query,
         QStringLiteral("SELECT name FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY rowid"));
     ExecOrThrow(query);
@@ -135,13 +176,82 @@ void TLibraryConnection::Execute(const QString& statement)
 {
     CheckConnected();
     QSqlQuery query(Database());
+    // A server prepares only queries and changes of rows; these statements bind nothing.
+    if (IsServer()) {
+        if (!query.exec(statement))
+            ThrowSqlError(query.lastError());
+        return;
+    }
     PrepareOrThrow(query, statement);
     ExecOrThrow(query);
 }
 
 void TLibraryConnection::CreateTable(const QString& tableName)
 {
-    Execute(CreateEntryTableStatement(tableName));
+    CheckConnected();
+    QSqlDatabase db = Database();
+    // A server keeps "Mail" and "MAIL" apart; a library must not, as a file does not.
+    if (IsServer() && CatalogueName(db, tableName) != tableName)
+        throw DatabaseError(QStringLiteral("table %1 already exists").arg(tableName));
+    const QStringList statements = CreateEntryTableStatements(EngineOf(db), tableName);
+    if (statements.size() == 1) {
+        Execute(statements.first());
+        return;
+    }
+    // All or nothing: a table without its index would let names clash in another case.
+    if (!db.transaction())
+        ThrowSqlError(db.lastError());
+    try {
+        for (const QString& statement : statements)
+            Execute(statement);
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit())
+        ThrowSqlError(db.lastError());
+}
+
+bool TLibraryConnection::IsServer() const
+{
+    return Database().driverName() == ServerDriver;
+}
+
+void TLibraryConnection::OpenServer()
+{
+    const ServerAddress address = ParseServerAddress(m_dataSource);
+    QSqlDatabase db = PrepareDriver(ServerDriver);
+    db.setHostName(address.host);
+    if (address.port > 0)
+        db.setPort(address.port);
+    db.setDatabaseName(address.database);
+    db.setUserName(address.user);
+    db.setPassword(QString());
+    db.setConnectOptions(address.options.join(QLatin1Char(';')));
+    const QString where = address.Display();
+    if (!db.open())
+        throw DatabaseError(
+            QStringLiteral("Cannot open the library \"%1\": %2").arg(where, EngineMessage(db.lastError())));
+    try {
+        QSqlQuery query(db);
+        PrepareOrThrow(query, QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"));
+        query.addBindValue(address.schema);
+        ExecOrThrow(query);
+        if (!query.next())
+            throw DatabaseError(QStringLiteral("the database has no schema \"%1\"").arg(address.schema));
+        query.finish();
+        // Unqualified table names are the schema's; nothing else is on the path.
+        PrepareOrThrow(query,
+            QStringLiteral(
+                "SELECT set_config('search_path', ?, false), set_config('lock_timeout', ?, false)"));
+        query.addBindValue(QuoteIdentifier(address.schema));
+        query.addBindValue(QString::number(LockWaitMs));
+        ExecOrThrow(query);
+    } catch (const DatabaseError& e) {
+        db.close();
+        throw DatabaseError(QStringLiteral("Cannot open the library \"%1\": %2").arg(where, e.message()));
+    }
+    m_readOnlyReason.clear();
 }
 
 void TLibraryConnection::DropTable(const QString& tableName)
@@ -150,12 +260,26 @@ void TLibraryConnection::DropTable(const QString& tableName)
     // Views are listed as tables, so deleting one must drop the view; DROP TABLE refuses it.
     QSqlDatabase db = Database();
     const bool isView = IsView(db, tableName);
+    if (IsServer() && !ServerTableNames(db).contains(CatalogueName(db, tableName)))
+        throw DatabaseError(QStringLiteral("no such table: %1").arg(tableName));
     Execute(QStringLiteral("DROP %1 %2")
-                .arg(isView ? QStringLiteral("VIEW") : QStringLiteral("TABLE"), QuoteIdentifier(tableName)));
+                .arg(isView ? QStringLiteral("VIEW") : QStringLiteral("TABLE"),
+                    QuoteIdentifier(CatalogueName(db, tableName))));
 }
 
 void TLibraryConnection::RenameTable(const QString& oldName, const QString& newName)
 {
-    Execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
-                .arg(QuoteIdentifier(oldName), QuoteIdentifier(newName)));
+    CheckConnected();
+    QSqlDatabase db = Database();
+    const QString stored = CatalogueName(db, oldName);
+    if (IsServer()) {
+        const QStringList names = ServerTableNames(db);
+        const bool taken = std::any_of(names.begin(), names.end(),
+            [&](const QString& name) { return name != stored && SameIdentifier(name, newName); });
+        if (taken)
+            throw DatabaseError(
+                QStringLiteral("there is already another table or index with this name: %1").arg(newName));
+    }
+    Execute(
+        QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QuoteIdentifier(stored), QuoteIdentifier(newName)));
 }

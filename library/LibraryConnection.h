@@ -1,6 +1,7 @@
 #pragma once
-// The connection to the library file (the main window's ADOCon). One named SQLite
-// connection per instance; the file is opened read-write and never created.
+// The connection to the library (the main window's ADOCon): a file, opened read-write and
+// never created, or a schema on a PostgreSQL server named by a postgresql:// URI. One named
+// connection per instance.
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -17,17 +18,23 @@ public:
     explicit TLibraryConnection(QObject* parent = nullptr);
     ~TLibraryConnection() override;
 
-    // The file to open; a relative path is taken from the working directory at Open().
+    // The file to open (a relative path is taken from the working directory at Open()), or a
+    // postgresql:// URI.
     QString DataSource() const { return m_dataSource; }
     void SetDataSource(const QString& dataSource) { m_dataSource = dataSource; }
     // Runs before every connect, so the owner can fix up the data source.
     void SetBeforeConnect(BeforeConnectHandler handler) { m_beforeConnect = std::move(handler); }
 
+    static bool IsServerSource(const QString& dataSource);
+
     // Does nothing when already connected. Throws DatabaseError naming the file when it is
-    // missing, unreadable or not a database.
+    // missing, unreadable or not a database, or the server when it cannot be reached, refuses
+    // the user, or has no such database or schema.
     void Open();
     void Close();
     bool Connected() const;
+    // The library is on a server.
+    bool IsServer() const;
     // Why the open library can only be read (the file or its folder is write-protected), or
     // an empty string when it can be changed.
     QString ReadOnlyReason() const { return m_readOnlyReason; }
@@ -47,6 +54,8 @@ Q_SIGNALS:
     void aboutToClose();
 
 private:
+    QSqlDatabase PrepareDriver(const QString& driver);
+    void OpenServer();
     void CheckConnected() const;
     void Execute(const QString& statement);
 

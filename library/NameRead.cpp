@@ -1,8 +1,10 @@
 #include "library/NameRead.h"
 
 #include "common/Errors.h"
+#include "library/SqlSupport.h"
 
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -42,6 +44,22 @@ std::string_view NameColumn(sqlite3_stmt* query, int column)
     return {bytes != nullptr ? bytes : "", size};
 }
 
+// A server's names come through the driver; they are UTF-8 text there.
+int ReadServerNames(const QSqlDatabase& db, const QString& statement, NameSnapshot& snapshot, int limit)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    PrepareOrThrow(query, statement);
+    ExecOrThrow(query);
+    int rows = 0;
+    while ((limit < 0 || rows < limit) && query.next()) {
+        const QByteArray name = query.value(1).toString().toUtf8();
+        ++rows;
+        snapshot.Append(rows, std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
+    }
+    return rows;
+}
+
 } // namespace
 
 sqlite3* EngineHandle(const QSqlDatabase& db)
@@ -58,6 +76,8 @@ sqlite3* EngineHandle(const QSqlDatabase& db)
 int ReadNames(
     const QSqlDatabase& db, const QString& statement, bool keyedByRowid, NameSnapshot& snapshot, int limit)
 {
+    if (EngineOf(db) == SqlEngine::Postgres)
+        return ReadServerNames(db, statement, snapshot, limit);
     return ReadNames(EngineHandle(db), statement.toStdString(), keyedByRowid, snapshot, limit);
 }
 

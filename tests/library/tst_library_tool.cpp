@@ -1,3 +1,5 @@
+#include "tests/library/LibraryFixture.h"
+
 #include "common/Errors.h"
 #include "library/LibraryConnection.h"
 #include "library/TableDataset.h"
@@ -60,6 +62,49 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("precious"));
     }
 
+    void copiesEveryTableToAServerAndBack()
+    {
+        if (TestServer().isEmpty())
+            QSKIP("PW_TEST_POSTGRES is not set");
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("pastewise.mdb"));
+        QCOMPARE(Tool({QStringLiteral("create"), file}).exitCode, 0);
+        LibraryFixture server(true);
+        server.connection.CreateTable(QStringLiteral("Team"));
+        server.AddEntries(QStringLiteral("Team"), {QStringLiteral("shared")});
+
+        QCOMPARE(Tool({QStringLiteral("copy"), file, server.Source()}).exitCode, 0);
+        QCOMPARE(server.connection.TableNames(), (QStringList {"Team", "General"}));
+        const QStringList entries
+            = server.Column(QStringLiteral("SELECT name FROM \"General\" ORDER BY name"));
+        QVERIFY(entries.size() >= 3);
+
+        // A table the target has is refused in any case of its name, and nothing changes.
+        server.AddEntries(QStringLiteral("General"), {QStringLiteral("mine")});
+        const Run refused = Tool({QStringLiteral("copy"), file, server.Source()});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.error.contains(QLatin1String("already has the tables General")),
+            qPrintable(refused.error));
+        QCOMPARE(server.Column(QStringLiteral("SELECT count(*) FROM \"General\"")),
+            QStringList {QString::number(entries.size() + 1)});
+        QCOMPARE(
+            Tool({QStringLiteral("copy"), QStringLiteral("--replace"), file, server.Source()}).exitCode, 0);
+        QCOMPARE(server.Column(QStringLiteral("SELECT count(*) FROM \"General\"")),
+            QStringList {QString::number(entries.size())});
+
+        // Back into a new file: the same tables and entries, and the entry schema.
+        const QString back = dir.filePath(QStringLiteral("back.mdb"));
+        QCOMPARE(Tool({QStringLiteral("copy"), server.Source(), back}).exitCode, 0);
+        TLibraryConnection copy;
+        copy.SetDataSource(back);
+        copy.Open();
+        QCOMPARE(copy.TableNames(), (QStringList {"Team", "General"}));
+        TTableDataset tbl;
+        tbl.Open(copy, QStringLiteral("General"));
+        QCOMPARE(tbl.RecordCount(), int(entries.size()));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, tbl.InsertAndPost(entries.first().toUpper(), QString()));
+    }
+
     void badArgumentsShowUsage_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -67,6 +112,7 @@ private Q_SLOTS:
         QTest::newRow("unknown command") << QStringList {"make", "x.mdb"};
         QTest::newRow("no path") << QStringList {"create"};
         QTest::newRow("extra") << QStringList {"create", "a", "b"};
+        QTest::newRow("copy without a target") << QStringList {"copy", "a"};
     }
 
     void badArgumentsShowUsage()
