@@ -11,7 +11,8 @@
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
 #include "library/TableDataset.h"
-#include "platform/X11Platform.h"
+#include "platform/DesktopPlatform.h"
+#include "platform/Platform.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 
@@ -33,7 +34,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
 {
     // Platform
     if (m_platform == nullptr)
-        m_platform = new X11Platform(this);
+        m_platform = CreateDesktopPlatform(this);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();
@@ -103,11 +104,18 @@ void TfrmMain::FormCreate()
     ProductName = QStringLiteral("Pastewise"); // 1
     CreateSettingsRegistry(); // 2
     LoadSettings(); // 3
-    if (!RegisterHotKeyAtStartup()) // 4
-        ShowNotice(QStringLiteral("Unable register hot key!"));
+    if (!RegisterHotKeyAtStartup()) { // 4
+        // A desktop that lets no program take a global key would fail the same way at every
+        // start; the user is told once what to bind instead.
+        if (Desktop().Abilities().grabsHotKey)
+            ShowNotice(QStringLiteral("Unable register hot key!"));
+        else
+            AdviseCallUpCommand();
+    }
     m_timerId = startTimer(500); // 5
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
     LoadWindowPlacement(*this); // 7
+    ApplyDesktopAbilities();
     ApplyTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
         SetTrayIconShown(true);

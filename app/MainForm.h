@@ -36,7 +36,8 @@ class TfrmMain final : public QWidget {
     Q_OBJECT
 public:
     // The library file is "pastewise.mdb" beside the executable; tests name another file.
-    // Without a platform the form makes the X11 one (it does nothing harmful offscreen).
+    // Without a platform the form makes the one for the desktop Qt runs on (X11 by default,
+    // which does nothing harmful offscreen).
     explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"),
         Platform* platform = nullptr, QWidget* parent = nullptr);
 
@@ -95,6 +96,8 @@ public:
     // Copy and Quick Paste (MainFormDelivery.cpp).
     bool Copy();
     void Paste();
+    // Quick Paste where the desktop names no target window (Wayland).
+    void PasteWithoutTarget();
     void btnPasteClick();
     void actPasteExecute();
     void actCopyExecute();
@@ -112,6 +115,11 @@ public:
     void ApplyTopMost();
     void SetTrayIconShown(bool add);
     void actOptionsExecute();
+
+    // What the desktop cannot do, said plainly (MainFormAbilities.cpp).
+    void ApplyDesktopAbilities();
+    // Where no global hotkey can be taken: the command to bind instead, shown once per user.
+    void AdviseCallUpCommand();
 
     // Layout (MainFormLayout.cpp).
     void FormResize();
@@ -211,6 +219,7 @@ private:
     // --- end of commands and layout ---
     bool m_selectingTab = false;
     Platform* m_platform = nullptr; // Platform
+    bool m_toldClipboardPaste = false; // said once that Ctrl+V pastes what keys could not
     int m_timerId = 0;
     bool m_destroyed = false;
     bool m_exitCommand = false; // the Exit command is closing the window

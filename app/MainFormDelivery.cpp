@@ -1,8 +1,10 @@
 #include "app/MainForm.h"
 
+#include "app/DesktopNotice.h"
 #include "common/Declare.h"
 #include "delivery/DesktopRoutines.h"
 #include "delivery/SpecVar.h"
+#include "delivery/StepAsidePaste.h"
 #include "delivery/TextRoutines.h"
 #include "library/TableDataset.h"
 #include "platform/Platform.h"
@@ -12,6 +14,7 @@
 #include <QPlainTextEdit>
 
 #include <memory>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcDelivery, "pastewise.delivery")
 
@@ -53,6 +56,10 @@ void TfrmMain::Paste()
 {
     if (!Copy())
         return;
+    if (!Desktop().Abilities().tracksFocus) {
+        PasteWithoutTarget();
+        return;
+    }
     const quint32 target = TargetWindow;
     const bool minimise = actPasteAutoHide->isChecked() || target == 0;
     if (minimise)
@@ -82,6 +89,39 @@ void TfrmMain::Paste()
     }
     if (!SendPasteKeys(desktop))
         qCWarning(lcDelivery) << "the paste keys could not be sent";
+}
+
+void TfrmMain::PasteWithoutTarget()
+{
+    // No window can be named as the target, so the one the desktop focuses next is it, and
+    // that only happens once this window is out of the way, whatever Auto Hide says.
+    if (!actPasteAutoHide->isChecked())
+        qCInfo(lcDelivery) << "this desktop names no paste target; stepping aside although Auto Hide At "
+                              "Paste is off";
+    const StepAsideOutcome outcome = PasteBySteppingAside(Desktop(), [this](StepAside how) {
+        if (how == StepAside::Minimise) {
+            showMinimized();
+        } else {
+            qCInfo(lcDelivery) << "minimising left the focus here; hiding the window";
+            ShowWin(false);
+        }
+    });
+    switch (outcome) {
+    case StepAsideOutcome::KeysSent:
+        return;
+    case StepAsideOutcome::FocusStayed:
+        qCInfo(lcDelivery) << "the focus stayed here; no keys sent, the text is on the clipboard";
+        return;
+    case StepAsideOutcome::NoKeys:
+    case StepAsideOutcome::KeysFailed:
+        qCInfo(lcDelivery) << "no paste keys on this desktop; the text is on the clipboard";
+        if (!std::exchange(m_toldClipboardPaste, true))
+            ShowDesktopNotice(this,
+                QStringLiteral(
+                    "The text is on the clipboard: press Ctrl+V to paste it. This desktop does not "
+                    "let Pastewise type into other programs."));
+        return;
+    }
 }
 
 void TfrmMain::btnPasteClick()

@@ -170,7 +170,11 @@ void TfrmMain::SetTrayIconShown(bool add)
 void TfrmMain::actOptionsExecute()
 {
     TOptionsHotKey hotKey;
-    hotKey.Register = [this](quint16 shortcut) { return RegisterActivationHotKey(Desktop(), shortcut); };
+    hotKey.Register = [this](quint16 shortcut) {
+        // Where no program may take a global key the value is only kept; the desktop's own
+        // shortcut runs the call-up command, which the user was told about at start.
+        return !Desktop().Abilities().grabsHotKey || RegisterActivationHotKey(Desktop(), shortcut);
+    };
     hotKey.Release = [this] { UnregisterActivationHotKey(); };
     TfrmOptions frmOptions(std::move(hotKey), this);
     frmOptions.exec();
