@@ -6,7 +6,8 @@ PW_RUN_PACKAGES=(fonts-dejavu-core librsvg2-bin qt6-wayland)
 # scripts/package: CPack's DEB generator asks dpkg-shlibdeps for the dependencies.
 PW_PACKAGE_PACKAGES=(dpkg-dev file)
 PW_TEST_PACKAGES=(libbenchmark-dev rofi suckless-tools xvfb xauth openbox trayer xdotool xclip x11-utils wmctrl sqlite3
-  clang clang-format libclang-rt-14-dev tk lintian desktop-file-utils appstream dpkg-dev file)
+  clang clang-format libclang-rt-14-dev tk lintian desktop-file-utils appstream dpkg-dev file
+  sway wtype)
 
 pw_install_packages() {
   local missing=()
