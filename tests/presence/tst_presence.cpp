@@ -50,6 +50,7 @@ private Q_SLOTS:
     void trayCommandAddsAndRemovesTheIcon();
     void topMostFollowsTheCommandAndEveryShow();
     void optionsCommandOpensAFreshDialogEachTime();
+    void aDesktopWithoutGrabBandOrPlacementSaysSoOnce();
 };
 
 void TestPresence::cleanup()
@@ -318,6 +319,36 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
             QStringLiteral("UngrabHotKey"), QStringLiteral("GrabHotKey 32888")}));
     QVERIFY(fx.boxes.empty());
     QVERIFY(form.findChildren<TfrmOptions*>().isEmpty());
+}
+
+void TestPresence::aDesktopWithoutGrabBandOrPlacementSaysSoOnce()
+{
+    PresenceFixture fx;
+    fx.writeSettings(
+        {QStringLiteral("\"WindowLeft\"=dword:00000064"), QStringLiteral("\"WindowTop\"=dword:00000032")});
+    PlatformAbilities abilities;
+    abilities.tracksFocus = abilities.grabsHotKey = abilities.keepsOnTop = abilities.placesWindows = false;
+    fx.desktop.setAbilities(abilities);
+    fx.desktop.setGrabSucceeds(false);
+    TfrmMain& form = fx.start();
+    QCOMPARE(fx.boxes.size(), std::size_t(1));
+    QVERIFY2(fx.boxes.front().text.endsWith(QStringLiteral(" --show")), qPrintable(fx.boxes.front().text));
+    QVERIFY(!form.actTopMost->isEnabled());
+    QVERIFY(form.actTopMost->toolTip().contains(QStringLiteral("not available")));
+
+    // The corner the desktop never reports is kept for a desktop that does.
+    form.move(7, 9);
+    form.FormDestroy();
+    QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillmoor/Pastewise/Settings.reg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray settings = file.readAll();
+    QVERIFY2(settings.contains("\"WindowLeft\"=dword:00000064")
+            && settings.contains("\"WindowTop\"=dword:00000032"),
+        settings.constData());
+
+    fx.boxes.clear();
+    fx.start();
+    QCOMPARE(fx.boxes.size(), std::size_t(0));
 }
 
 QTEST_MAIN(TestPresence)
