@@ -15,7 +15,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcAbilities, "pastewise.desktop")
 
 // Set once the advice has been shown, so it is given once per user, not at every start.
-const QString CallUpAdviceShown = QStringLiteral("CallUpCommandAdvised");
+constexpr QLatin1String CallUpAdviceShown("CallUpCommandAdvised");
 } // namespace
 
 void TfrmMain::ApplyDesktopAbilities()
@@ -45,8 +45,8 @@ void TfrmMain::AdviseCallUpCommand()
     const QString command = CallUpCommand(QCoreApplication::applicationFilePath());
     qCInfo(lcAbilities).noquote() << "no global hotkey on this desktop; bind this command instead:"
                                   << command;
-    if (ReadRegBool(CallUpAdviceShown, false))
+    if (ReadRegBool(QString(CallUpAdviceShown), false))
         return;
     ShowNotice(CallUpCommandAdvice(ShortcutText(quint16(ActivationKey & 0xFFFF)), command), this);
-    WriteRegBool(CallUpAdviceShown, true);
+    WriteRegBool(QString(CallUpAdviceShown), true);
 }
