@@ -20,8 +20,7 @@ void ShowDesktopNotice(QWidget* owner, const QString& text)
 {
     qCInfo(lcNotice).noquote() << "notice:" << text;
     const QString title = QString::fromLatin1(ApplicationTitle);
-    auto* tray
-        = owner != nullptr ? owner->findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    auto* tray = owner != nullptr ? owner->findChild<TTrayIcon*>() : nullptr;
     if (tray != nullptr && tray->IsReachable() && QSystemTrayIcon::supportsMessages()) {
         tray->showMessage(title, text, QSystemTrayIcon::Information, NoticeTimeoutMs);
         return;

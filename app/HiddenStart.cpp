@@ -1,7 +1,7 @@
 #include "app/HiddenStart.h"
 
 #include "app/MainForm.h"
-#include "app/TrayIcon.h"
+#include "app/WindowPresence.h"
 
 #include <QLoggingCategory>
 
@@ -15,8 +15,7 @@ void ShowAtStart(TfrmMain& form, bool hidden)
         form.show();
         return;
     }
-    const auto* tray = form.findChild<TTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
-    if (tray != nullptr && tray->IsReachable()) {
+    if (form.presence().trayIconReachable()) {
         qCInfo(lcStart) << "hidden start; in the tray";
         return;
     }

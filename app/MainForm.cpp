@@ -5,16 +5,17 @@
 #include "app/LayoutCalc.h"
 #include "app/PlacementFit.h"
 #include "app/TableTabs.h"
+#include "app/WindowPresence.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "common/Unattended.h"
+#include "delivery/Delivery.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/Platform.h"
 #include "settings/Registry.h"
-#include "settings/Settings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -35,10 +36,14 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // Platform
     if (m_platform == nullptr)
         m_platform = CreateDesktopPlatform(this);
+    createDelivery();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     CreateCommands();
     CreateControls();
+    m_presence = new WindowPresence(*this, *m_platform, *txtName, *actTrayIcon, *actTopMost);
+    connect(m_presence, &WindowPresence::hotKeyPressed, this, &TfrmMain::WMHotKey);
+    connect(m_presence, &WindowPresence::trayIconClicked, this, &TfrmMain::WMTrayNotify);
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.
     resize(DesignScaleOf(font())(QSize(607 - 8, 429 - 27)));
     // Any smaller and the search box is out of sight; a window stored at a smaller size comes
@@ -46,6 +51,10 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     setMinimumSize(Design::ClientWidthFromOuter(MinimumOuterSize.width()),
         Design::ClientHeightFromOuter(MinimumOuterSize.height()));
     CreateLibraryComponents(librarySource);
+    // These commands' checked states are settings themselves; the value follows them.
+    connect(actTrayIcon, &QAction::toggled, this, [this](bool on) { m_settings.TrayIcon = on; });
+    connect(actPasteAutoHide, &QAction::toggled, this, [this](bool on) { m_settings.PasteAutoHide = on; });
+    connect(actTopMost, &QAction::toggled, this, [this](bool on) { m_settings.TopMost = on; });
     SetStoreRefusalHandler([this](const QString& message) { OfferRefusedChange(message); });
 }
 
@@ -101,8 +110,8 @@ void TfrmMain::CreateControls()
 
 void TfrmMain::FormCreate()
 {
-    ProductName = QStringLiteral("Pastewise"); // 1
-    CreateSettingsRegistry(); // 2
+    // 1 and 2: the accessor of the product's settings key.
+    SettingsRegistry = std::make_unique<TRegistry>(QString::fromLatin1(ProductName));
     LoadSettings(); // 3
     if (!RegisterHotKeyAtStartup()) { // 4
         // A desktop that lets no program take a global key would fail the same way at every
@@ -116,9 +125,9 @@ void TfrmMain::FormCreate()
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
     LoadWindowPlacement(*this); // 7
     ApplyDesktopAbilities();
-    ApplyTopMost(); // 8
+    m_presence->SetTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
-        SetTrayIconShown(true);
+        m_presence->setTrayIconShown(true);
     // Named before the library opens, so a library that fails to open cannot hide them.
     ReportRecoveredEntries();
     OpenLibraryAtStartup(); // 10 to 13
@@ -138,37 +147,34 @@ void TfrmMain::FormDestroy()
             ReportException(std::current_exception());
         }
     };
-    step([this] { UnregisterActivationHotKey(); }); // 1
+    step([this] { m_presence->releaseHotKey(); }); // 1
     step([this] { // 2
         if (m_timerId != 0)
             killTimer(m_timerId);
         m_timerId = 0;
     });
-    step([this] { SetTrayIconShown(false); }); // 3
-    BeginRegBatch(); // 4 and 5 replace the settings file once, together
-    step([this] { SaveWindowPlacement(*this); }); // 4
-    step([this] { SaveSettings(); }); // 5
-    EndRegBatch();
+    step([this] { m_presence->setTrayIconShown(false); }); // 3
+    step([this] { SaveWindowPlacement(*this); }); // 4, into the value that 5 writes
+    step([this] { SaveSettings(); }); // 5, one replacement of the settings file
     step([this] { CloseOpenTableAtExit(); }); // 6
-    ReleaseSettingsRegistry(); // 7
+    SettingsRegistry.reset(); // 7
 }
 
 void TfrmMain::LoadSettings()
 {
-    CommandChecks checks;
-    LoadSettingsValues(checks);
-    actTrayIcon->setChecked(checks.TrayIcon);
-    actPasteAutoHide->setChecked(checks.PasteAutoHide);
-    actTopMost->setChecked(checks.TopMost);
+    m_settings = LoadSettingsValues(SettingsRegistry.get());
+    // Runs none of the commands' handlers: start-up applies the top-most state and the tray
+    // icon itself, and the compact layout takes effect at the next layout pass.
+    actTrayIcon->setChecked(m_settings.TrayIcon);
+    actPasteAutoHide->setChecked(m_settings.PasteAutoHide);
+    actTopMost->setChecked(m_settings.TopMost);
 }
 
 bool TfrmMain::SaveSettings()
 {
-    CommandChecks checks;
-    checks.TrayIcon = actTrayIcon->isChecked();
-    checks.PasteAutoHide = actPasteAutoHide->isChecked();
-    checks.TopMost = actTopMost->isChecked();
-    return SaveSettingsValues(checks);
+    // Empty when no table was opened in this run; the one remembered from before then stays.
+    m_settings.CurTable = m_session->CurTable();
+    return SaveSettingsValues(SettingsRegistry.get(), m_settings);
 }
 
 void TfrmMain::actExitExecute()

@@ -2,11 +2,14 @@
 // The main window. It owns the controls and commands; the work of each area lives in
 // its own class or in the MainForm*.cpp file named after the area.
 
+#include "settings/Settings.h"
+
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
+class Delivery;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -20,11 +23,10 @@ class TEntryListModel;
 class QToolBar;
 class Platform;
 class TLibraryConnection;
+class TRegistry;
 class TTableDataset;
-class TTableList;
-
-// The library's table names, one per tab; created at start-up, lives until the process ends.
-extern TTableList* TableList;
+class LibrarySession;
+class WindowPresence;
 
 class TfrmMain;
 
@@ -43,7 +45,14 @@ public:
 
     // Platform: focus, activation, paste keys, hotkey and topmost.
     Platform& Desktop() const { return *m_platform; }
+    // Copy and Quick Paste, and the window to paste into.
+    Delivery& delivery() const;
     ~TfrmMain() override;
+
+    // The settings in memory from LoadSettings to SaveSettings; the Options dialog, the View
+    // commands and the window placement change them here.
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
 
     // Start-up and shutdown (MainForm.cpp).
     void FormCreate();
@@ -104,17 +113,16 @@ public:
     void WMTimer();
 
     // Presence: hotkey, tray, minimise, topmost (MainFormPresence.cpp).
+    // The work is WindowPresence's; these are the window's handlers.
     bool RegisterHotKeyAtStartup(); // start-up slot 4
-    void UnregisterActivationHotKey();
     void ShowWin(bool show);
     void WMHotKey();
     void WMTrayNotify(); // left button pressed on the tray icon
     void OnMinimizeApp();
     void actTrayIconExecute();
     void actTopMostExecute();
-    void ApplyTopMost();
-    void SetTrayIconShown(bool add);
     void actOptionsExecute();
+    WindowPresence& presence() const { return *m_presence; }
 
     // What the desktop cannot do, said plainly (MainFormAbilities.cpp).
     void ApplyDesktopAbilities();
@@ -140,7 +148,20 @@ public:
     int OuterWidth() const;
     int OuterHeight() const;
 
-    // Controls, named as the program has always named them.
+    // The library connection and the open table.
+    TLibraryConnection* ADOCon = nullptr;
+    TTableDataset* tbl = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Controls and commands, named as the program has always named them; tests reach them by
+    // these object names.
     QMenuBar* ActionMainMenuBar1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QTabBar* TabCtrl = nullptr;
@@ -152,11 +173,6 @@ public:
     QPushButton* btnPaste = nullptr;
     QPushButton* btnCopy = nullptr;
 
-    // The library connection and the open table.
-    TLibraryConnection* ADOCon = nullptr;
-    TTableDataset* tbl = nullptr;
-
-    // Commands.
     QAction* actNewTable = nullptr;
     QAction* actDeleteTable = nullptr;
     QAction* actRenameTable = nullptr;
@@ -179,16 +195,13 @@ public:
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-
-private:
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
+    // Copy and Quick Paste (MainFormDelivery.cpp): the value prompt and the clipboard.
+    void createDelivery();
+    // The open entry's text as the editor shows it.
+    QString textToDeliver();
+    std::unique_ptr<Delivery> m_delivery;
     // Entries: grid model, memo binding and the search box's key and focus handling.
     void BindEntryControls();
     void ShowCurrentValue();
@@ -205,9 +218,6 @@ private:
     // Shows the open table's tab again after a switch that could not happen.
     void ReselectOpenTableTab();
     int TableTabIndex(const QString& name) const;
-    // Makes the program's front window (a box open over the main window, or the main window
-    // itself) the active one, against focus-stealing prevention.
-    void BringToFront();
     QString AskTableName(const QString& caption, const QString& prompt);
     // --- commands and layout ---
     // Menu bar and toolbar from the command table (MainFormCommands.cpp).
@@ -218,8 +228,13 @@ private:
     void PlaceControls();
     // --- end of commands and layout ---
     bool m_selectingTab = false;
+    // The table list, the current table and the table commands' database side.
+    LibrarySession* m_session = nullptr;
+    Settings m_settings;
+    // The one settings accessor, from start-up until the settings are saved at shutdown.
+    std::unique_ptr<TRegistry> SettingsRegistry;
     Platform* m_platform = nullptr; // Platform
-    bool m_toldClipboardPaste = false; // said once that Ctrl+V pastes what keys could not
+    WindowPresence* m_presence = nullptr;
     int m_timerId = 0;
     bool m_destroyed = false;
     bool m_exitCommand = false; // the Exit command is closing the window

@@ -1,6 +1,5 @@
 #include "app/CallUpCommand.h"
 #include "app/MainForm.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "common/ShortcutValue.h"
 #include "platform/Platform.h"
@@ -45,8 +44,8 @@ void TfrmMain::AdviseCallUpCommand()
     const QString command = CallUpCommand(QCoreApplication::applicationFilePath());
     qCInfo(lcAbilities).noquote() << "no global hotkey on this desktop; bind this command instead:"
                                   << command;
-    if (ReadRegBool(QString(CallUpAdviceShown), false))
+    if (SettingsRegistry == nullptr || SettingsRegistry->ReadRegBool(QString(CallUpAdviceShown), false))
         return;
-    ShowNotice(CallUpCommandAdvice(ShortcutText(quint16(ActivationKey & 0xFFFF)), command), this);
-    WriteRegBool(QString(CallUpAdviceShown), true);
+    ShowNotice(CallUpCommandAdvice(ShortcutText(quint16(m_settings.ActivationKey & 0xFFFF)), command), this);
+    SettingsRegistry->WriteRegBool(QString(CallUpAdviceShown), true);
 }

@@ -2,7 +2,6 @@
 #include "app/MainForm.h"
 
 #include "app/LayoutCalc.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 
 #include <QAction>
@@ -56,7 +55,7 @@ void TfrmMain::PlaceControls()
 void TfrmMain::FormResize()
 {
     const TDesignScale scale = DesignScaleOf(font());
-    const TLayoutResult layout = CalcLayout(OuterWidth(), OuterHeight(), CompactMode, scale);
+    const TLayoutResult layout = CalcLayout(OuterWidth(), OuterHeight(), m_settings.CompactMode, scale);
     ActionMainMenuBar1->setGeometry(0, 0, width(), scale(Design::MenuBarHeight));
     ToolBar1->setGeometry(0, scale(Design::ToolBarTop), width(), scale(Design::ToolBarHeight));
     TabCtrl->setGeometry(withoutNegativeSize(layout.TabCtrlRect(scale)));
@@ -74,18 +73,18 @@ void TfrmMain::ShowCompactMode()
 {
     // The mode's width as designed, grown with the font like the controls in it.
     const TDesignScale scale = DesignScaleOf(font());
-    resize(scale(Design::ClientWidthFromOuter(Design::ModeWidth(CompactMode))), height());
+    resize(scale(Design::ClientWidthFromOuter(Design::ModeWidth(m_settings.CompactMode))), height());
     // Also when the width was already right and no resize follows.
     FormResize();
 }
 
 void TfrmMain::actCompactExecute()
 {
-    CompactMode = !CompactMode;
+    m_settings.CompactMode = !m_settings.CompactMode;
     ShowCompactMode();
 }
 
 void TfrmMain::actCompactUpdate()
 {
-    actCompact->setChecked(CompactMode);
+    actCompact->setChecked(m_settings.CompactMode);
 }

@@ -5,26 +5,18 @@
 #include "app/Images.h"
 #include "app/TableTabs.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
 #include "common/MessageBoxes.h"
-#include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
 #include "library/LibraryLocation.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
-#include "library/TableList.h"
-#include "settings/Registry.h"
 
 #include <QInputDialog>
-#include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QTabBar>
 
-TTableList* TableList = nullptr;
-
 namespace {
-Q_LOGGING_CATEGORY(lcLibrary, "pastewise.library")
-
 constexpr QLatin1String kLibraryFileName("pastewise.mdb");
 constexpr QLatin1String kNameExists("Table name already exists, please choose another name!");
 
@@ -54,6 +46,7 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
     ADOCon->SetDataSource(librarySource);
     ADOCon->SetBeforeConnect([this](TLibraryConnection&) { ADOConBeforeConnect(); });
     tbl = new TTableDataset(this);
+    m_session = new LibrarySession(*ADOCon, *tbl, this);
     BindEntryControls();
     connect(TabCtrl, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_selectingTab && index >= 0)
@@ -92,47 +85,42 @@ void TfrmMain::OpenLibraryAtStartup()
         ADOCon->Open();
     ApplyLibraryAccess();
 
-    if (TableList == nullptr) // 11
-        TableList = new TTableList;
-    TableList->Assign(ADOCon->TableNames());
+    m_session->loadTableNames(); // 11
     {
         const QScopedValueRollback guard(m_selectingTab, true);
-        for (const QString& name : TableList->Names())
+        for (const QString& name : m_session->TableList().Names())
             addTableTab(*TabCtrl, tabCaption(name));
     }
 
-    const QString stored = ReadRegString(QStringLiteral("CurTable"), QString()); // 12
+    const QString stored = m_settings.CurTable; // 12
 
-    if (TableList->IsEmpty()) // 13
-        return;
-    if (!stored.isEmpty() && TableList->Contains(stored))
-        OpenTable(stored);
-    else
-        OpenTable(TableList->At(0));
+    const QString first = m_session->startTable(stored); // 13
+    if (!first.isEmpty())
+        OpenTable(first);
 }
 
 void TfrmMain::OpenTable(const QString& TableName)
 {
     grdName->CommitEdit();
-    if (tbl->Active())
-        CloseTable(*tbl);
-    tbl->Open(*ADOCon, TableName);
-    CurTable = TableName;
+    m_session->openTable(TableName);
     SelectTableTab(TableTabIndex(TableName));
 }
 
 void TfrmMain::TabCtrlChange(int index)
 {
-    if (TableList == nullptr || index < 0 || index >= TableList->Count())
+    const TTableList& tables = m_session->TableList();
+    if (index < 0 || index >= tables.Count())
         return;
+    // A copy: the list may change while the switch asks about a refused change.
+    const QString name = tables.At(index);
     try {
-        OpenTable(TableList->At(index));
+        OpenTable(name);
     } catch (const StoreRefusedError& e) {
         // The open table keeps its refused change while the user decides about it; once it
         // is kept, copied or discarded the switch goes on.
         ReselectOpenTableTab();
         if (OfferRefusedChange(e.message()))
-            OpenTable(TableList->At(index));
+            OpenTable(name);
     } catch (...) {
         // A pending change that cannot be stored keeps its table open; its tab must
         // show again so the tabs never name one table while the grid shows another.
@@ -143,7 +131,7 @@ void TfrmMain::TabCtrlChange(int index)
 
 int TfrmMain::TableTabIndex(const QString& name) const
 {
-    return TableList != nullptr ? TableList->IndexOf(name) : -1;
+    return m_session->TableList().IndexOf(name);
 }
 
 void TfrmMain::SelectTableTab(int index)
@@ -168,7 +156,7 @@ QString TfrmMain::AskTableName(const QString& caption, const QString& prompt)
         QString name = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, QString(), &ok);
         if (!ok || name.isEmpty())
             return {};
-        if (TableList == nullptr || !TableList->Contains(name))
+        if (!m_session->TableList().Contains(name))
             return name;
         ShowNotice(QString(kNameExists), this);
     }
@@ -183,10 +171,7 @@ void TfrmMain::actNewTableExecute()
 
 void TfrmMain::NewTable(const QString& TableName)
 {
-    ADOCon->CreateTable(TableName);
-    if (TableList == nullptr)
-        TableList = new TTableList;
-    TableList->Append(TableName);
+    m_session->createTable(TableName);
     {
         const QScopedValueRollback guard(m_selectingTab, true);
         addTableTab(*TabCtrl, tabCaption(TableName));
@@ -205,75 +190,62 @@ void TfrmMain::actDeleteTableExecute()
     // With no table open there is nothing this command may drop.
     if (!tbl->Active())
         return;
-    if (Confirm(QStringLiteral("Are you sure to delete ") + CurTable + QStringLiteral("?"), this))
-        DeleteTable(CurTable);
+    const QString current = m_session->CurTable();
+    if (Confirm(QStringLiteral("Are you sure to delete ") + current + QStringLiteral("?"), this))
+        DeleteTable(current);
 }
 
 void TfrmMain::DeleteTable(const QString& TableName)
 {
-    const bool isCurrent = TableName == CurTable;
-    if (isCurrent)
-        CloseTable(*tbl);
-    // The table goes first; the tab and the list follow only once the engine agreed,
-    // so a refusal leaves all three as they were.
+    const bool isCurrent = m_session->isCurrent(TableName);
+    // The table goes first; the tab follows only once the engine agreed, so a refusal
+    // leaves the tables, the list and the tabs as they were.
+    int index = -1;
     try {
-        ADOCon->DropTable(TableName);
+        index = m_session->dropTable(TableName);
     } catch (...) {
-        if (isCurrent)
-            ReopenAfterRefusal(TableName);
+        ReopenAfterRefusal(TableName);
         throw;
     }
-    const int index = TableTabIndex(TableName);
     if (index >= 0) {
-        {
-            const QScopedValueRollback guard(m_selectingTab, true);
-            TabCtrl->removeTab(index);
-        }
-        TableList->RemoveAt(index);
+        const QScopedValueRollback guard(m_selectingTab, true);
+        TabCtrl->removeTab(index);
     }
-    if (isCurrent && TableList != nullptr && !TableList->IsEmpty())
-        OpenTable(TableList->At(0));
+    if (isCurrent && !m_session->TableList().IsEmpty())
+        OpenTable(m_session->TableList().At(0));
 }
 
 void TfrmMain::ReopenAfterRefusal(const QString& TableName)
 {
-    // The engine's refusal is what the user needs to read; a failure to reopen the table
-    // afterwards is only logged, so it cannot take the refusal's place.
-    try {
-        OpenTable(TableName);
-    } catch (const std::exception& e) {
-        qCWarning(lcLibrary) << "table" << TableName << "not reopened after a refused change:" << e.what();
-    }
+    // The session has opened the refused table again where it was the open one; its tab
+    // shows as the open table's once more.
+    if (m_session->isCurrent(TableName))
+        ReselectOpenTableTab();
 }
 
 void TfrmMain::actRenameTableExecute()
 {
     if (!tbl->Active())
         return;
-    RenameTable(CurTable);
+    RenameTable(m_session->CurTable());
 }
 
 void TfrmMain::RenameTable(const QString& TableName)
 {
-    const int index = TableTabIndex(TableName);
     const QString newName = AskTableName(QStringLiteral("Rename Table"), QStringLiteral("New Table Name:"));
     if (newName.isEmpty())
         return;
-    const bool isCurrent = TableName == CurTable;
-    if (isCurrent)
-        CloseTable(*tbl);
-    // The database is renamed first; the tab and the list follow once it succeeded.
+    const bool isCurrent = m_session->isCurrent(TableName);
+    // The database is renamed first; the tab follows once it succeeded.
+    int index = -1;
     try {
-        ADOCon->RenameTable(TableName, newName);
+        index = m_session->renameTable(TableName, newName);
     } catch (...) {
-        if (isCurrent)
-            ReopenAfterRefusal(TableName);
+        ReopenAfterRefusal(TableName);
         throw;
     }
-    if (index >= 0) {
+    if (index >= 0)
         TabCtrl->setTabText(index, tabCaption(newName));
-        TableList->Set(index, newName);
-    }
     if (isCurrent)
         OpenTable(newName);
 }

@@ -7,13 +7,13 @@
 #include "app/Application.h"
 #include "app/EntryGrid.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
 #include "common/MessageBoxes.h"
 #include "common/RecoveryFile.h"
 #include "delivery/DesktopRoutines.h"
 #include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
+#include "library/LibrarySession.h"
 #include "library/TableDataset.h"
 
 #include <QAction>
@@ -105,7 +105,8 @@ bool TfrmMain::StoreOpenEntryBeforeExit()
             if (choice == KeepAsNew) {
                 tbl->KeepPendingAsNewEntry();
             } else if (choice == CopyOrSave) {
-                const QString path = WriteRecoveryFile(CurTable, tbl->Name(), tbl->Value(), e.message());
+                const QString path
+                    = WriteRecoveryFile(m_session->CurTable(), tbl->Name(), tbl->Value(), e.message());
                 if (path.isEmpty()) {
                     ShowErrorBox(QStringLiteral("The text could not be saved in \"%1\"; Pastewise stays open")
                                      .arg(RecoveryFolder()),
@@ -145,7 +146,7 @@ void TfrmMain::CloseOpenTableAtExit()
     } catch (const std::exception& e) {
         // Nobody can be asked any more: what was typed goes to a file the next start names.
         const QString reason = QString::fromUtf8(e.what());
-        const QString path = WriteRecoveryFile(CurTable, tbl->Name(), tbl->Value(), reason);
+        const QString path = WriteRecoveryFile(m_session->CurTable(), tbl->Name(), tbl->Value(), reason);
         if (path.isEmpty()) {
             qCCritical(lcRefusals) << "pending entry change lost at exit: no recovery file in"
                                    << RecoveryFolder() << "-" << reason;

@@ -16,31 +16,30 @@ Q_LOGGING_CATEGORY(lcPlacement, "pastewise.placement")
 
 // Placement round-trips exactly under any window manager because it is stored as
 // the frame's top-left corner and the outer size by the design frame rule.
+// Both work on the form's settings value, which SaveSettings writes and LoadSettings read.
 void SaveWindowPlacement(TfrmMain& form)
 {
-    WindowBounds bounds;
+    Settings& settings = form.settings();
     if (form.Desktop().Abilities().placesWindows) {
         const QPoint frameTopLeft = form.pos();
-        bounds.Left = frameTopLeft.x();
-        bounds.Top = frameTopLeft.y();
+        settings.WindowLeft = frameTopLeft.x();
+        settings.WindowTop = frameTopLeft.y();
     } else {
         // Where the desktop places windows itself the program never learns where: the corner
         // stored on a desktop that does tell stays for the next start there. None stored yet
         // gives 0, so the size still comes back next time.
-        const WindowBounds stored = LoadWindowPlacementValues().Bounds;
-        bounds.Left = std::max(stored.Left, 0);
-        bounds.Top = std::max(stored.Top, 0);
+        settings.WindowLeft = std::max(settings.WindowLeft, 0);
+        settings.WindowTop = std::max(settings.WindowTop, 0);
     }
     // A maximised window stores its maximised bounds, as the window has them now.
-    bounds.Width = form.OuterWidth();
-    bounds.Height = form.OuterHeight();
-    bounds.Maximized = form.isMaximized();
-    SaveWindowPlacementValues(bounds);
+    settings.WindowWidth = form.OuterWidth();
+    settings.WindowHeight = form.OuterHeight();
+    settings.WindowMaximized = form.isMaximized();
 }
 
 void LoadWindowPlacement(TfrmMain& form)
 {
-    const PlacementToApply placement = LoadWindowPlacementValues();
+    const PlacementToApply placement = PlacementToApplyFrom(form.settings());
     if (placement.ApplyBounds) {
         const WindowBounds& b = placement.Bounds;
         // Whatever the file says, the window comes up where it can be seen and used: at

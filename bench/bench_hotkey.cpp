@@ -8,7 +8,6 @@
 #include "app/ActivationHotKey.h"
 #include "app/MainForm.h"
 #include "bench/XBenchSupport.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "platform/X11Platform.h"
 
@@ -51,7 +50,8 @@ int main(int argc, char** argv)
     X11Platform desktop;
     TfrmMain form(library, &desktop);
     form.FormCreate();
-    form.actTrayIcon->setChecked(false);
+    form.findChild<QAction*>(QStringLiteral("actTrayIcon"))->setChecked(false);
+    auto* const txtName = form.findChild<QLineEdit*>(QStringLiteral("txtName"));
     form.show();
     if (!exposed(form) || !RegisterActivationHotKey(desktop, kCtrlV)) {
         std::fprintf(stderr, "no X server with a window manager, or Ctrl+V is taken\n");
@@ -78,13 +78,13 @@ int main(int argc, char** argv)
                 continue;
             }
             waitUntil([&] { return other.isActiveWindow(); }, 2000);
-            form.txtName->setText(QStringLiteral("abc"));
+            txtName->setText(QStringLiteral("abc"));
             QElapsedTimer timer;
             timer.start();
             desktop.SendPasteKeys();
             const bool ready = waitUntil(
                 [&] {
-                    return form.isActiveWindow() && form.txtName->hasFocus() && form.txtName->text().isEmpty()
+                    return form.isActiveWindow() && txtName->hasFocus() && txtName->text().isEmpty()
                         && desktop.IsOwnWindow(desktop.FocusedWindow());
                 },
                 5000);

@@ -9,8 +9,8 @@
 
 #include "app/MainForm.h"
 #include "bench/XBenchSupport.h"
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
+#include "delivery/Delivery.h"
 #include "platform/X11Platform.h"
 
 #include <QAction>
@@ -84,7 +84,9 @@ int main(int argc, char** argv)
     X11Platform desktop;
     TfrmMain form(library, &desktop);
     form.FormCreate();
-    form.actTrayIcon->setChecked(false);
+    form.findChild<QAction*>(QStringLiteral("actTrayIcon"))->setChecked(false);
+    auto* const txtName = form.findChild<QLineEdit*>(QStringLiteral("txtName"));
+    QAction* autoHideCommand = form.findChild<QAction*>(QStringLiteral("actPasteAutoHide"));
     form.show();
     Target target;
     if (!target.start()) {
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
     }
 
     for (const bool autoHide : {true, false}) {
-        form.actPasteAutoHide->setChecked(autoHide);
+        autoHideCommand->setChecked(autoHide);
         std::vector<double> ms;
         int missed = 0;
         for (int i = 0; i < rounds; ++i) {
@@ -104,21 +106,21 @@ int main(int argc, char** argv)
                 ++missed;
                 continue;
             }
-            TargetWindow = desktop.FocusedWindow();
+            form.delivery().sampleTargetAtHotKey();
             form.ShowWin(true);
-            if (!waitUntil([&] { return form.isActiveWindow() && form.txtName->hasFocus(); }, 2000)) {
+            if (!waitUntil([&] { return form.isActiveWindow() && txtName->hasFocus(); }, 2000)) {
                 std::fprintf(stderr, "round %d: the program did not come to the front\n", i);
                 ++missed;
                 continue;
             }
-            form.txtName->setText(QStringLiteral("gre"));
+            txtName->setText(QStringLiteral("gre"));
 
             QElapsedTimer timer;
             timer.start();
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
-            QCoreApplication::sendEvent(form.txtName, &press);
-            QCoreApplication::sendEvent(form.txtName, &release);
+            QCoreApplication::sendEvent(txtName, &press);
+            QCoreApplication::sendEvent(txtName, &release);
             if (!waitUntil([&] { return target.ask("dump") == kEntryText; }, 5000)) {
                 std::fprintf(
                     stderr, "round %d: the target holds \"%s\"\n", i, qPrintable(target.ask("dump")));

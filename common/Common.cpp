@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 
-QString ProductName;
-
 QString AppDir()
 {
     QString dir = QCoreApplication::applicationDirPath();

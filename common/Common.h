@@ -3,8 +3,9 @@
 
 #include <QString>
 
-// Base of the settings key path; set once at start-up, before any setting is touched.
-extern QString ProductName;
+// Base of the settings key path. The same word as the application title, but held
+// separately: renaming the program's windows must not move its settings.
+inline constexpr const char* ProductName = "Pastewise";
 
 // Title of the application: caption of every box, tray tip and help file base name.
 inline constexpr const char* ApplicationTitle = "Pastewise";

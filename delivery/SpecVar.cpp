@@ -38,7 +38,12 @@ TfrmSpecVar::TfrmSpecVar(QWidget* parent)
 
 void TfrmSpecVar::LoadVarList(const QStringList& lines)
 {
-    m_vars = ScanVarList(lines);
+    LoadVarList(ScanVarList(lines));
+}
+
+void TfrmSpecVar::LoadVarList(const VarList& rows)
+{
+    m_vars = rows;
     QStringList names;
     names.reserve(m_vars.size());
     for (const VarRow& row : std::as_const(m_vars))

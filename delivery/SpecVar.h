@@ -14,6 +14,8 @@ public:
 
     void LoadVarList(const QStringList& lines);
     void LoadVarList(const QString& text);
+    // Rows already scanned from the text; their values are ignored.
+    void LoadVarList(const VarList& rows);
     int rowCount() const;
     VarList Vars() const;
     QString ReplaceVars(const QString& text) const;

@@ -1,9 +1,9 @@
 #include "settings/Options.h"
 
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "common/MessageBoxes.h"
 #include "settings/HotKeyEdit.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -12,8 +12,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-TfrmOptions::TfrmOptions(TOptionsHotKey hotKey, QWidget* parent)
+TfrmOptions::TfrmOptions(Settings& settings, TOptionsHotKey hotKey, QWidget* parent)
     : QDialog(parent)
+    , m_settings(settings)
     , m_hotKey(std::move(hotKey))
 {
     setObjectName(QStringLiteral("frmOptions"));
@@ -65,10 +66,10 @@ void TfrmOptions::CreateControls()
 
 void TfrmOptions::FormCreate()
 {
-    chkAutoAppend->setChecked(AutoAppend);
+    chkAutoAppend->setChecked(m_settings.AutoAppend);
     // As stored: escape codes such as \cr stay as the user typed them.
-    txtAutoAppend->setText(AutoAppendStr);
-    hkActivation->SetHotKey(quint16(ActivationKey & 0xFFFF));
+    txtAutoAppend->setText(m_settings.AutoAppendStr);
+    hkActivation->SetHotKey(quint16(m_settings.ActivationKey & 0xFFFF));
     // Released while the dialog is open, so pressing the current combination in the key
     // field records it instead of calling up the main window.
     if (m_hotKey.Release)
@@ -77,9 +78,9 @@ void TfrmOptions::FormCreate()
 
 void TfrmOptions::btnOKClick()
 {
-    AutoAppend = chkAutoAppend->isChecked();
-    AutoAppendStr = txtAutoAppend->text();
-    ActivationKey = qint32(hkActivation->HotKey());
+    m_settings.AutoAppend = chkAutoAppend->isChecked();
+    m_settings.AutoAppendStr = txtAutoAppend->text();
+    m_settings.ActivationKey = qint32(hkActivation->HotKey());
     // A refused combination is still kept: it is saved at exit and reported at next start.
     RegisterHotKey();
     accept();
@@ -94,7 +95,7 @@ void TfrmOptions::reject()
 
 void TfrmOptions::RegisterHotKey()
 {
-    const bool ok = m_hotKey.Register && m_hotKey.Register(quint16(ActivationKey & 0xFFFF));
+    const bool ok = m_hotKey.Register && m_hotKey.Register(quint16(m_settings.ActivationKey & 0xFFFF));
     if (!ok)
         ShowNotice(QStringLiteral("Unable register hot key!"), this);
 }

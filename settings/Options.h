@@ -1,6 +1,6 @@
 #pragma once
 // The Options dialog: the auto-append switch and string and the activation hotkey. It edits
-// the in-memory settings; they reach the settings file at the next normal exit.
+// the main window's settings value; they reach the settings file at the next normal exit.
 
 #include <QDialog>
 
@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class THotKeyEdit;
+struct Settings;
 
 // How the dialog reaches the live activation hotkey, which belongs to the main window: it
 // is released while the dialog is open and registered again when it closes.
@@ -23,7 +24,8 @@ class TfrmOptions final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmOptions(TOptionsHotKey hotKey, QWidget* parent = nullptr);
+    // `settings` is the main window's value; only OK changes it.
+    TfrmOptions(Settings& settings, TOptionsHotKey hotKey, QWidget* parent = nullptr);
 
     void FormCreate();
     void btnOKClick();
@@ -45,5 +47,6 @@ private:
     void CreateControls();
     void RegisterHotKey();
 
+    Settings& m_settings;
     TOptionsHotKey m_hotKey;
 };

@@ -7,11 +7,9 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
-#include <new>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcSettings, "pastewise.settings")
-
-TRegistry* SettingsRegistry = nullptr;
 
 namespace {
 
@@ -56,11 +54,21 @@ bool SameData(const RegValue& a, const RegValue& b)
 
 } // namespace
 
+TRegistry::TRegistry(QString productName)
+    : m_productName(std::move(productName))
+{
+}
+
+QString TRegistry::FilePath() const
+{
+    return SettingsFilePath(m_productName);
+}
+
 void TRegistry::Load(const QString& path)
 {
     if (m_loaded && m_path == path)
         return;
-    const QString keyPath = SettingsKeyPath(ProductName);
+    const QString keyPath = SettingsKeyPath(m_productName);
     m_path = path;
     m_loaded = true;
     m_known = RegistryFile(keyPath);
@@ -74,7 +82,7 @@ void TRegistry::Load(const QString& path)
 std::optional<RegValue> TRegistry::ReadValue(const QString& name, const RegValue& asDefault)
 {
     try {
-        const QString path = SettingsFilePath();
+        const QString path = FilePath();
         if (path.isEmpty())
             return std::nullopt;
         if (const RegValue* staged = m_staged.Find(name); staged && m_batchDepth > 0)
@@ -92,7 +100,7 @@ std::optional<RegValue> TRegistry::ReadValue(const QString& name, const RegValue
 bool TRegistry::WriteValue(const RegValue& value)
 {
     try {
-        if (SettingsFilePath().isEmpty() || !RegNameFitsOnALine(value.Name))
+        if (FilePath().isEmpty() || !RegNameFitsOnALine(value.Name))
             return false;
         if (m_batchDepth > 0) {
             m_staged.Set(value);
@@ -120,7 +128,7 @@ bool TRegistry::EndBatch()
         return true;
     bool written = false;
     try {
-        written = Commit(SettingsFilePath());
+        written = Commit(FilePath());
     } catch (...) {
         written = false;
     }
@@ -151,7 +159,7 @@ bool TRegistry::Commit(const QString& path)
         Warn(QStringLiteral("Settings not saved: cannot read %1; it is left as it was.").arg(path));
         return false;
     }
-    const QString keyPath = SettingsKeyPath(ProductName);
+    const QString keyPath = SettingsKeyPath(m_productName);
     RegistryFile merged = RegistryFile::Parse(disk.Bytes, keyPath);
     const bool knownFile = m_loaded && m_path == path;
     if (!knownFile)
@@ -187,64 +195,33 @@ bool TRegistry::Commit(const QString& path)
     return true;
 }
 
-void CreateSettingsRegistry()
+QString SettingsFilePath(const QString& productName)
 {
-    if (!SettingsRegistry)
-        SettingsRegistry = new (std::nothrow) TRegistry;
-}
-
-void ReleaseSettingsRegistry()
-{
-    delete SettingsRegistry;
-    SettingsRegistry = nullptr;
-}
-
-QString SettingsFilePath()
-{
-    const QString product = ProductName;
-    if (product.isEmpty() || product == QLatin1String(".") || product == QLatin1String("..")
-        || product.contains(QLatin1Char('/')) || product.contains(QChar(0)))
+    if (productName.isEmpty() || productName == QLatin1String(".") || productName == QLatin1String("..")
+        || productName.contains(QLatin1Char('/')) || productName.contains(QChar(0)))
         return QString();
     const QString base = XdgBaseDir("XDG_CONFIG_HOME", QStringLiteral("/.config"));
-    return QDir::cleanPath(base + QStringLiteral("/Quillmoor/") + product + QStringLiteral("/Settings.reg"));
+    return QDir::cleanPath(
+        base + QStringLiteral("/Quillmoor/") + productName + QStringLiteral("/Settings.reg"));
 }
 
-void BeginRegBatch()
+QString TRegistry::ReadRegString(const QString& name, const QString& def)
 {
-    if (SettingsRegistry)
-        SettingsRegistry->BeginBatch();
-}
-
-bool EndRegBatch()
-{
-    return SettingsRegistry ? SettingsRegistry->EndBatch() : false;
-}
-
-QString ReadRegString(const QString& name, const QString& def)
-{
-    if (!SettingsRegistry)
-        return def;
-    const std::optional<RegValue> value
-        = SettingsRegistry->ReadValue(name, {name, RegType::Sz, EncodeRegSz(def)});
+    const std::optional<RegValue> value = ReadValue(name, {name, RegType::Sz, EncodeRegSz(def)});
     if (!value || (value->Type != RegType::Sz && value->Type != RegType::ExpandSz))
         return def;
     // An expandable string is returned as stored; environment references stay as they are.
     return DecodeRegSz(value->Data);
 }
 
-bool WriteRegString(const QString& name, const QString& value)
+bool TRegistry::WriteRegString(const QString& name, const QString& value)
 {
-    if (!SettingsRegistry)
-        return false;
-    return SettingsRegistry->WriteValue(RegValue {name, RegType::Sz, EncodeRegSz(value)});
+    return WriteValue(RegValue {name, RegType::Sz, EncodeRegSz(value)});
 }
 
-qint32 ReadRegInt(const QString& name, qint32 def)
+qint32 TRegistry::ReadRegInt(const QString& name, qint32 def)
 {
-    if (!SettingsRegistry)
-        return def;
-    const std::optional<RegValue> value
-        = SettingsRegistry->ReadValue(name, {name, RegType::Dword, EncodeDword(def)});
+    const std::optional<RegValue> value = ReadValue(name, {name, RegType::Dword, EncodeDword(def)});
     // Only a REG_DWORD of exactly four bytes is an integer; shorter data can only come
     // from another program and is as unreadable as longer data.
     if (!value || value->Type != RegType::Dword || value->Data.size() != 4)
@@ -252,19 +229,17 @@ qint32 ReadRegInt(const QString& name, qint32 def)
     return qint32(DecodeDword(value->Data));
 }
 
-bool WriteRegInt(const QString& name, qint32 value)
+bool TRegistry::WriteRegInt(const QString& name, qint32 value)
 {
-    if (!SettingsRegistry)
-        return false;
-    return SettingsRegistry->WriteValue(RegValue {name, RegType::Dword, EncodeDword(value)});
+    return WriteValue(RegValue {name, RegType::Dword, EncodeDword(value)});
 }
 
-bool ReadRegBool(const QString& name, bool def)
+bool TRegistry::ReadRegBool(const QString& name, bool def)
 {
     return (ReadRegInt(name, def ? 1 : 0) & 0xFF) != 0;
 }
 
-bool WriteRegBool(const QString& name, bool value)
+bool TRegistry::WriteRegBool(const QString& name, bool value)
 {
     return WriteRegInt(name, value ? 1 : 0);
 }

@@ -10,9 +10,24 @@
 
 #include <optional>
 
-// The one accessor.
+// The one accessor of the settings key of a product. The main window owns it from start-up,
+// before the settings are loaded, until shutdown, after they are saved.
 class TRegistry final {
 public:
+    explicit TRegistry(QString productName);
+
+    // ${XDG_CONFIG_HOME:-$HOME/.config}/Quillmoor/<product name>/Settings.reg, or empty when
+    // the product name cannot name a folder.
+    QString FilePath() const;
+
+    // The six accessor routines through which every setting passes.
+    QString ReadRegString(const QString& name, const QString& def);
+    bool WriteRegString(const QString& name, const QString& value);
+    qint32 ReadRegInt(const QString& name, qint32 def);
+    bool WriteRegInt(const QString& name, qint32 value);
+    bool ReadRegBool(const QString& name, bool def);
+    bool WriteRegBool(const QString& name, bool value);
+
     // The value of the settings key as this copy read it (or wrote it since, or staged it
     // in the open batch), or nothing when it is missing or the file cannot be read. Then
     // `asDefault` is what the caller takes instead, as it would write it back. The first
@@ -37,6 +52,7 @@ private:
     void Load(const QString& path);
     bool Commit(const QString& path);
 
+    QString m_productName;
     QString m_path; // the file m_known describes
     bool m_loaded = false;
     RegistryFile m_known {QString()}; // as first read or last written by this copy
@@ -45,23 +61,7 @@ private:
     int m_batchDepth = 0;
 };
 
-// Created at start-up before the settings are loaded, released at shutdown after they
-// are saved.
-extern TRegistry* SettingsRegistry;
-void CreateSettingsRegistry();
-void ReleaseSettingsRegistry();
-
-// ${XDG_CONFIG_HOME:-$HOME/.config}/Quillmoor/<ProductName>/Settings.reg, with ProductName
-// read on every call. Empty when ProductName cannot name a folder (empty, ".", "..", or
-// containing a slash), in which case reads give their defaults and writes fail.
-QString SettingsFilePath();
-
-// Without a SettingsRegistry, reads give the default and writes give false.
-void BeginRegBatch();
-bool EndRegBatch();
-QString ReadRegString(const QString& name, const QString& def);
-bool WriteRegString(const QString& name, const QString& value);
-qint32 ReadRegInt(const QString& name, qint32 def);
-bool WriteRegInt(const QString& name, qint32 value);
-bool ReadRegBool(const QString& name, bool def);
-bool WriteRegBool(const QString& name, bool value);
+// ${XDG_CONFIG_HOME:-$HOME/.config}/Quillmoor/<productName>/Settings.reg. Empty when the
+// name cannot name a folder (empty, ".", "..", or containing a slash), in which case reads
+// give their defaults and writes fail.
+QString SettingsFilePath(const QString& productName);

@@ -1,65 +1,149 @@
 #include "settings/Settings.h"
 
-#include "common/Declare.h"
 #include "settings/Registry.h"
 
+#include <QLoggingCategory>
+
+#include <variant>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)
+
 namespace {
+
+// How a setting is stored, and what a missing or unreadable stored value gives instead.
+struct StoredInt { // REG_DWORD
+    qint32 Settings::*Member;
+    qint32 Default;
+};
+struct StoredBool { // REG_DWORD, written as 1 or 0, true when its low byte is not 0
+    bool Settings::*Member;
+    bool Default;
+};
+struct StoredText { // REG_SZ
+    QString Settings::*Member;
+    const char* Default;
+};
+
+enum class SettingUse {
+    ReadAndWritten,
+    WrittenOnly, // never read: the stored value means nothing to the program
+    EmptyKeepsStored, // an empty value does not replace a stored one
+};
+
+struct SettingDeclaration {
+    const char* Name;
+    std::variant<StoredInt, StoredBool, StoredText> Stored;
+    SettingUse Use = SettingUse::ReadAndWritten;
+};
+
+// Every setting, once, in the order the file receives them at exit.
+constexpr SettingDeclaration SettingDeclarations[] = {
+    {"WindowLeft", StoredInt {&Settings::WindowLeft, -1}},
+    {"WindowTop", StoredInt {&Settings::WindowTop, -1}},
+    {"WindowWidth", StoredInt {&Settings::WindowWidth, -1}},
+    {"WindowHeight", StoredInt {&Settings::WindowHeight, -1}},
+    {"WindowMaximized", StoredBool {&Settings::WindowMaximized, false}},
+    // 0 stands for Ctrl+F8, see LoadSettingsValues.
+    {"ActivationKey", StoredInt {&Settings::ActivationKey, 0}},
+    {"FirstRun", StoredBool {&Settings::FirstRun, false}, SettingUse::WrittenOnly},
+    {"AutoAppend", StoredBool {&Settings::AutoAppend, false}},
+    {"AutoAppendStr", StoredText {&Settings::AutoAppendStr, ""}},
+    {"TrayIcon", StoredBool {&Settings::TrayIcon, true}},
+    {"PasteAutoHide", StoredBool {&Settings::PasteAutoHide, true}},
+    {"TopMost", StoredBool {&Settings::TopMost, false}},
+    {"CompactMode", StoredBool {&Settings::CompactMode, false}},
+    {"CurTable", StoredText {&Settings::CurTable, ""}, SettingUse::EmptyKeepsStored},
+};
 
 // Ctrl+F8: virtual key F8 (0x77) with the Ctrl bit.
 constexpr qint32 DefaultActivationKey = 0x4077;
 
+template <class... Visitors> struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
+
+void Load(TRegistry* registry, const SettingDeclaration& declaration, Settings& settings)
+{
+    const QString name = QString::fromLatin1(declaration.Name);
+    std::visit(Overloaded {
+                   [&](const StoredInt& stored) {
+                       settings.*stored.Member
+                           = registry ? registry->ReadRegInt(name, stored.Default) : stored.Default;
+                   },
+                   [&](const StoredBool& stored) {
+                       settings.*stored.Member
+                           = registry ? registry->ReadRegBool(name, stored.Default) : stored.Default;
+                   },
+                   [&](const StoredText& stored) {
+                       const QString fallback = QString::fromUtf8(stored.Default);
+                       settings.*stored.Member
+                           = registry ? registry->ReadRegString(name, fallback) : fallback;
+                   },
+               },
+        declaration.Stored);
+}
+
+void Save(TRegistry& registry, const SettingDeclaration& declaration, const Settings& settings)
+{
+    const QString name = QString::fromLatin1(declaration.Name);
+    std::visit(Overloaded {
+                   [&](const StoredInt& stored) { registry.WriteRegInt(name, settings.*stored.Member); },
+                   [&](const StoredBool& stored) { registry.WriteRegBool(name, settings.*stored.Member); },
+                   [&](const StoredText& stored) {
+                       const QString& value = settings.*stored.Member;
+                       if (declaration.Use == SettingUse::EmptyKeepsStored && value.isEmpty()
+                           && !registry.ReadRegString(name, QString()).isEmpty())
+                           return;
+                       registry.WriteRegString(name, value);
+                   },
+               },
+        declaration.Stored);
+}
+
 } // namespace
 
-void LoadSettingsValues(CommandChecks& checks)
+Settings LoadSettingsValues(TRegistry* registry)
 {
-    ActivationKey = ReadRegInt(QStringLiteral("ActivationKey"), 0);
-    if (ActivationKey == 0)
-        ActivationKey = DefaultActivationKey;
-    AutoAppend = ReadRegBool(QStringLiteral("AutoAppend"), false);
-    AutoAppendStr = ReadRegString(QStringLiteral("AutoAppendStr"), QString());
-    checks.TrayIcon = ReadRegBool(QStringLiteral("TrayIcon"), true);
-    checks.PasteAutoHide = ReadRegBool(QStringLiteral("PasteAutoHide"), true);
-    checks.TopMost = ReadRegBool(QStringLiteral("TopMost"), false);
-    CompactMode = ReadRegBool(QStringLiteral("CompactMode"), false);
+    Settings settings;
+    for (const SettingDeclaration& declaration : SettingDeclarations) {
+        if (declaration.Use == SettingUse::WrittenOnly)
+            continue;
+        // Each read stands alone: one that fails leaves the start value and the rest go on.
+        try {
+            Load(registry, declaration, settings);
+        } catch (...) {
+            qCWarning(lcSettings) << "could not read the setting" << declaration.Name;
+        }
+    }
+    if (settings.ActivationKey == 0)
+        settings.ActivationKey = DefaultActivationKey;
+    return settings;
 }
 
-bool SaveSettingsValues(const CommandChecks& checks)
+bool SaveSettingsValues(TRegistry* registry, const Settings& settings)
 {
-    BeginRegBatch();
-    WriteRegInt(QStringLiteral("ActivationKey"), ActivationKey);
-    WriteRegBool(QStringLiteral("FirstRun"), false);
-    WriteRegBool(QStringLiteral("AutoAppend"), AutoAppend);
-    WriteRegString(QStringLiteral("AutoAppendStr"), AutoAppendStr);
-    WriteRegBool(QStringLiteral("TrayIcon"), checks.TrayIcon);
-    WriteRegBool(QStringLiteral("PasteAutoHide"), checks.PasteAutoHide);
-    WriteRegBool(QStringLiteral("TopMost"), checks.TopMost);
-    WriteRegBool(QStringLiteral("CompactMode"), CompactMode);
-    // CurTable is empty only when no table was opened in this run (the library or its
-    // tables could not be opened): the table remembered from before stays for the next start.
-    if (!CurTable.isEmpty() || ReadRegString(QStringLiteral("CurTable"), QString()).isEmpty())
-        WriteRegString(QStringLiteral("CurTable"), CurTable);
-    return EndRegBatch();
+    if (registry == nullptr)
+        return false;
+    registry->BeginBatch();
+    for (const SettingDeclaration& declaration : SettingDeclarations) {
+        // Each write stands alone: a failed one does not stop the ones after it.
+        try {
+            Save(*registry, declaration, settings);
+        } catch (...) {
+            qCWarning(lcSettings) << "could not write the setting" << declaration.Name;
+        }
+    }
+    return registry->EndBatch();
 }
 
-void SaveWindowPlacementValues(const WindowBounds& b)
-{
-    BeginRegBatch();
-    WriteRegInt(QStringLiteral("WindowLeft"), b.Left);
-    WriteRegInt(QStringLiteral("WindowTop"), b.Top);
-    WriteRegInt(QStringLiteral("WindowWidth"), b.Width);
-    WriteRegInt(QStringLiteral("WindowHeight"), b.Height);
-    WriteRegBool(QStringLiteral("WindowMaximized"), b.Maximized);
-    EndRegBatch();
-}
-
-PlacementToApply LoadWindowPlacementValues()
+PlacementToApply PlacementToApplyFrom(const Settings& settings)
 {
     PlacementToApply placement;
-    placement.Bounds.Left = ReadRegInt(QStringLiteral("WindowLeft"), -1);
-    placement.Bounds.Top = ReadRegInt(QStringLiteral("WindowTop"), -1);
-    placement.Bounds.Width = ReadRegInt(QStringLiteral("WindowWidth"), -1);
-    placement.Bounds.Height = ReadRegInt(QStringLiteral("WindowHeight"), -1);
-    placement.Maximize = ReadRegBool(QStringLiteral("WindowMaximized"), false);
+    placement.Bounds.Left = settings.WindowLeft;
+    placement.Bounds.Top = settings.WindowTop;
+    placement.Bounds.Width = settings.WindowWidth;
+    placement.Bounds.Height = settings.WindowHeight;
+    placement.Maximize = settings.WindowMaximized;
     placement.Bounds.Maximized = placement.Maximize;
     placement.ApplyBounds = placement.Bounds.Left >= 0 && placement.Bounds.Top >= 0
         && placement.Bounds.Width >= 0 && placement.Bounds.Height >= 0;

@@ -1,21 +1,48 @@
 #pragma once
-// Loading and saving the settings held in memory, and the main window's placement,
-// without touching any widget: the window copies the values in and out.
+// The settings as one value, loaded at start-up and saved at a normal exit, without touching
+// any widget: the main window owns the value and copies what it needs in and out. Every
+// setting is declared once, in the table in Settings.cpp, which loading and saving share.
 
-// Checked states of the commands actTrayIcon, actPasteAutoHide and actTopMost, which
-// are the settings themselves and have no variable of their own.
-struct CommandChecks {
+#include <QString>
+#include <QtGlobal>
+
+class TRegistry;
+
+// The start values, before anything is loaded: zero, false and empty. What a missing or
+// unreadable stored value gives instead is the default in the table.
+struct Settings {
+    // The main window's outer bounds in screen pixels, frame and title bar included.
+    qint32 WindowLeft = 0;
+    qint32 WindowTop = 0;
+    qint32 WindowWidth = 0;
+    qint32 WindowHeight = 0;
+    bool WindowMaximized = false;
+    // Shortcut value of the system-wide activation hotkey in the low 16 bits; kept as the
+    // full 32-bit integer so it round-trips through the settings file.
+    qint32 ActivationKey = 0;
+    // Only ever written, as false: nothing reads it.
+    bool FirstRun = false;
+    bool AutoAppend = false;
+    // As typed by the user: escape codes stay encoded until Copy appends it.
+    QString AutoAppendStr;
+    // The checked states of the commands actTrayIcon, actPasteAutoHide and actTopMost.
     bool TrayIcon = false;
     bool PasteAutoHide = false;
     bool TopMost = false;
+    bool CompactMode = false;
+    // The table opened last. Empty when none was opened in this run (the library or its
+    // tables could not be opened): saving then keeps the table remembered from before.
+    QString CurTable;
+
+    bool operator==(const Settings&) const = default;
 };
 
-// Reads the settings into the Declare globals and `checks`. A stored hotkey of 0 (or
-// none at all) means Ctrl+F8.
-void LoadSettingsValues(CommandChecks& checks);
-// Writes every setting but the placement in one replacement of the file (or into the
-// open batch, see BeginRegBatch); the result is that of the replacement.
-bool SaveSettingsValues(const CommandChecks& checks);
+// Reads every setting (a stored hotkey of 0, or none at all, means Ctrl+F8). Without an
+// accessor each setting takes its default. Never throws.
+Settings LoadSettingsValues(TRegistry* registry);
+// Writes every setting in one replacement of the file, in the order of the table; the
+// result is that of the replacement, false without an accessor. Never throws.
+bool SaveSettingsValues(TRegistry* registry, const Settings& settings);
 
 // The window's outer bounds in screen pixels, frame and title bar included.
 struct WindowBounds {
@@ -26,13 +53,10 @@ struct WindowBounds {
     bool Maximized = false;
 };
 
-// Writes the five placement values like SaveSettingsValues.
-void SaveWindowPlacementValues(const WindowBounds& b);
-
 struct PlacementToApply {
     bool ApplyBounds = false; // all four stored numbers are 0 or greater
     WindowBounds Bounds;
     bool Maximize = false; // applied whether or not the bounds are
 };
 
-PlacementToApply LoadWindowPlacementValues();
+PlacementToApply PlacementToApplyFrom(const Settings& settings);

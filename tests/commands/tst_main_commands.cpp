@@ -3,11 +3,10 @@
 // help and About.
 
 #include "tests/DesignFont.h"
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
 
 #include <QAction>
@@ -30,11 +29,6 @@
 #include <QToolButton>
 
 namespace {
-
-QAction* command(const TfrmMain& form, const char* name)
-{
-    return form.findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-}
 
 // Records the documents the program asks the desktop to open, instead of opening them.
 class OpenedUrls final : public QObject {
@@ -69,7 +63,6 @@ class TestMainCommands final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { UseDesignSizedFont(); }
-    void init() { CompactMode = false; }
 
     void commandsAreBuiltFromTheTable()
     {
@@ -106,12 +99,12 @@ private Q_SLOTS:
             {"actStartWithDesktop", "Start With Desktop", "Start With Desktop", "", true, false},
         };
         // clang-format on
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QCOMPARE(form.actions().size(), qsizetype(std::size(table)));
         for (const Row& row : table) {
             const QAction* action = command(form, row.name);
-            QVERIFY2(action != nullptr, row.name);
             QCOMPARE(action->iconText(), QLatin1String(row.caption));
             QCOMPARE(action->toolTip(), QLatin1String(row.toolTip));
             QCOMPARE(action->shortcut(), QKeySequence(QLatin1String(row.shortcut)));
@@ -120,16 +113,17 @@ private Q_SLOTS:
             QCOMPARE(!action->icon().isNull(), row.image);
             QVERIFY(action->isEnabled());
         }
-        QCOMPARE(form.btnCopy->text(), QStringLiteral("Copy Only"));
+        QCOMPARE(btnCopy(form)->text(), QStringLiteral("Copy Only"));
         QVERIFY(!form.windowIcon().isNull());
     }
 
     void menusReadBackInOrder()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QStringList menus;
-        for (const QAction* top : form.ActionMainMenuBar1->actions()) {
+        for (const QAction* top : ActionMainMenuBar1(form)->actions()) {
             QStringList items;
             for (const QAction* item : top->menu()->actions()) {
                 QString text = item->isSeparator() ? QStringLiteral("-") : item->text();
@@ -150,20 +144,21 @@ private Q_SLOTS:
             QStringLiteral("&Help: Contents; &About"),
         };
         QCOMPARE(menus, expected);
-        QVERIFY(!form.ActionMainMenuBar1->isNativeMenuBar());
+        QVERIFY(!ActionMainMenuBar1(form)->isNativeMenuBar());
     }
 
     void toolbarButtonsInOrderWithTheirTooltips()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QStringList buttons;
-        for (QAction* action : form.ToolBar1->actions()) {
+        for (QAction* action : ToolBar1(form)->actions()) {
             if (action->isSeparator()) {
                 buttons << QStringLiteral("|");
                 continue;
             }
-            auto* button = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(action));
+            auto* button = qobject_cast<QToolButton*>(ToolBar1(form)->widgetForAction(action));
             QVERIFY(button != nullptr);
             QCOMPARE(button->width(), 23);
             QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
@@ -177,28 +172,31 @@ private Q_SLOTS:
         QCOMPARE(buttons.join(QLatin1Char(',')), expected);
 
         // The Compact Mode button keeps its own tooltip through the command's changes.
-        auto* compact = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(form.actCompact));
+        auto* compact
+            = qobject_cast<QToolButton*>(ToolBar1(form)->widgetForAction(command(form, "actCompact")));
         compact->click();
-        QVERIFY(CompactMode);
+        QVERIFY(form.settings().CompactMode);
         QVERIFY(compact->isChecked());
         QCOMPARE(compact->toolTip(), QStringLiteral("Compact Mode"));
         compact->click();
-        QVERIFY(!CompactMode);
+        QVERIFY(!form.settings().CompactMode);
         QVERIFY(!compact->isChecked());
     }
 
     void autoHideAtPasteOnlyFlipsItsCheck()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
-        auto* button = qobject_cast<QToolButton*>(form.ToolBar1->widgetForAction(form.actPasteAutoHide));
-        const bool before = form.actPasteAutoHide->isChecked();
+        auto* button
+            = qobject_cast<QToolButton*>(ToolBar1(form)->widgetForAction(command(form, "actPasteAutoHide")));
+        const bool before = command(form, "actPasteAutoHide")->isChecked();
         button->click();
-        QCOMPARE(form.actPasteAutoHide->isChecked(), !before);
+        QCOMPARE(command(form, "actPasteAutoHide")->isChecked(), !before);
         QCOMPARE(button->isChecked(), !before);
-        QVERIFY(form.actPasteAutoHide->isEnabled());
-        form.actPasteAutoHide->trigger();
-        QCOMPARE(form.actPasteAutoHide->isChecked(), before);
+        QVERIFY(command(form, "actPasteAutoHide")->isEnabled());
+        command(form, "actPasteAutoHide")->trigger();
+        QCOMPARE(command(form, "actPasteAutoHide")->isChecked(), before);
         QVERIFY(fixture.boxes.empty());
     }
 
@@ -220,15 +218,16 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(int, key);
         QFETCH(QString, commandName);
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         disconnectHandlers(form);
-        form.txtName->setText(QStringLiteral("selected words"));
-        form.txtName->selectAll();
-        form.memValue->setPlainText(QStringLiteral("selected words"));
-        form.memValue->selectAll();
+        txtName(form)->setText(QStringLiteral("selected words"));
+        txtName(form)->selectAll();
+        memValue(form)->setPlainText(QStringLiteral("selected words"));
+        memValue(form)->selectAll();
         QWidget* focus
-            = control == QLatin1String("txtName") ? static_cast<QWidget*>(form.txtName) : form.memValue;
+            = control == QLatin1String("txtName") ? static_cast<QWidget*>(txtName(form)) : memValue(form);
         activate(form, focus);
         QApplication::clipboard()->setText(QStringLiteral("untouched"));
 
@@ -238,14 +237,15 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 1);
         // The control did not act on the key: no copy of its selection, which stays put.
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("untouched"));
-        const QString selection = focus == form.txtName ? form.txtName->selectedText()
-                                                        : form.memValue->textCursor().selectedText();
+        const QString selection = focus == txtName(form) ? txtName(form)->selectedText()
+                                                         : memValue(form)->textCursor().selectedText();
         QCOMPARE(selection, QStringLiteral("selected words"));
     }
 
     void shortcutsLeaveOtherWindowsAlone()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         disconnectHandlers(form);
         QDialog dialog(&form);
@@ -254,7 +254,7 @@ private Q_SLOTS:
         dialog.show();
         activate(dialog, edit);
         QApplication::clipboard()->setText(QStringLiteral("untouched"));
-        QSignalSpy spy(form.actCopy, &QAction::triggered);
+        QSignalSpy spy(command(form, "actCopy"), &QAction::triggered);
         QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(spy.count(), 0);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("dialog text"));
@@ -274,12 +274,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, control);
         QFETCH(bool, pastes);
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
-        QObject::disconnect(form.btnPaste, &QPushButton::clicked, &form, nullptr);
-        QObject::disconnect(form.btnCopy, &QPushButton::clicked, form.actCopy, nullptr);
-        QSignalSpy paste(form.btnPaste, &QPushButton::clicked);
-        QSignalSpy copy(form.btnCopy, &QPushButton::clicked);
+        QObject::disconnect(btnPaste(form), &QPushButton::clicked, &form, nullptr);
+        QObject::disconnect(btnCopy(form), &QPushButton::clicked, command(form, "actCopy"), nullptr);
+        QSignalSpy paste(btnPaste(form), &QPushButton::clicked);
+        QSignalSpy copy(btnCopy(form), &QPushButton::clicked);
         auto* focus = form.findChild<QWidget*>(control);
         QVERIFY(focus != nullptr);
         activate(form, focus);
@@ -290,14 +291,15 @@ private Q_SLOTS:
 
     void helpOpensTheHelpFileBesideTheProgramOnly()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         OpenedUrls opened;
         const QString helpFile = AppDir() + QStringLiteral("Pastewise.chm");
         QFile::remove(helpFile);
         const int windows = QApplication::topLevelWidgets().size();
 
-        form.actHelp->trigger();
+        command(form, "actHelp")->trigger();
         QVERIFY(opened.urls.isEmpty());
         QVERIFY(fixture.boxes.empty());
         QCOMPARE(QApplication::topLevelWidgets().size(), windows);
@@ -305,7 +307,7 @@ private Q_SLOTS:
         QFile file(helpFile);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        form.actHelp->trigger();
+        command(form, "actHelp")->trigger();
         QFile::remove(helpFile);
         QCOMPARE(opened.urls, QList<QUrl> {QUrl::fromLocalFile(helpFile)});
         QVERIFY(fixture.boxes.empty());
@@ -313,7 +315,8 @@ private Q_SLOTS:
 
     void aboutIsAFreshModalBoxCentredOverTheWindow()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QTRY_VERIFY_WITH_TIMEOUT(form.isVisible(), 5000);
         const QPoint formCentre(form.x() + form.OuterWidth() / 2, form.y() + form.OuterHeight() / 2);
@@ -332,7 +335,7 @@ private Q_SLOTS:
         });
         closer.start();
         for (int i = 0; i < 2; ++i) {
-            form.actAbout->trigger();
+            command(form, "actAbout")->trigger();
             // Released once closed: the next command makes a new one.
             QCOMPARE(seen.size(), i + 1);
             QVERIFY(seen.last().isNull());
@@ -345,7 +348,8 @@ private Q_SLOTS:
     // The check mark is the entry's presence; the entry starts this very program hidden.
     void startWithDesktopWritesAndRemovesTheAutostartEntry()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QAction* action = command(form, "actStartWithDesktop");
         const QString entryPath
@@ -369,13 +373,14 @@ private Q_SLOTS:
         // Made by another copy or by hand: the menu shows it when it opens.
         QDir().mkpath(QFileInfo(entryPath).absolutePath());
         QVERIFY(QFile(entryPath).open(QIODevice::WriteOnly));
-        Q_EMIT form.ActionMainMenuBar1->actions().at(2)->menu()->aboutToShow();
+        Q_EMIT ActionMainMenuBar1(form)->actions().at(2)->menu()->aboutToShow();
         QVERIFY(action->isChecked());
     }
 
     void startWithDesktopThatCannotWriteKeepsItsMarkAndReports()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         // A file where the autostart folder should be: the entry cannot be written.
         QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));

@@ -2,10 +2,9 @@
 // sets, and the controls' geometry after each switch and after resizing by hand.
 
 #include "tests/DesignFont.h"
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/EntryGrid.h"
-#include "common/Declare.h"
 
 #include <QAction>
 #include <QLabel>
@@ -46,24 +45,24 @@ void verifyLayout(const TfrmMain& form, const Expected& e)
 {
     QCOMPARE(form.OuterWidth(), e.W);
     QCOMPARE(form.OuterHeight(), e.H);
-    QCOMPARE(form.ActionMainMenuBar1->geometry(), QRect(0, 0, e.W - 8, 24));
-    QCOMPARE(form.ToolBar1->geometry(), QRect(0, 24, e.W - 8, 25));
-    QCOMPARE(form.TabCtrl->geometry(), QRect(0, 49, e.tabWidth, 25));
-    QCOMPARE(form.txtName->geometry(), QRect(1, 94, e.columnWidth, 21));
-    QCOMPARE(form.grdName->geometry(), QRect(1, 120, e.columnWidth, e.gridHeight));
-    QCOMPARE(form.memValue->geometry(), e.memo);
-    QCOMPARE(form.btnPaste->geometry(), QRect(1, e.buttonTop, e.pasteWidth, 23));
-    QCOMPARE(form.btnCopy->geometry(), QRect(e.copyLeft, e.buttonTop, e.copyWidth, 23));
-    QCOMPARE(form.lblName->pos(), QPoint(1, 78));
-    QVERIFY(form.lblName->isVisible());
-    QCOMPARE(form.lblValue->isVisible(), !e.compact);
+    QCOMPARE(ActionMainMenuBar1(form)->geometry(), QRect(0, 0, e.W - 8, 24));
+    QCOMPARE(ToolBar1(form)->geometry(), QRect(0, 24, e.W - 8, 25));
+    QCOMPARE(TabCtrl(form)->geometry(), QRect(0, 49, e.tabWidth, 25));
+    QCOMPARE(txtName(form)->geometry(), QRect(1, 94, e.columnWidth, 21));
+    QCOMPARE(grdName(form)->geometry(), QRect(1, 120, e.columnWidth, e.gridHeight));
+    QCOMPARE(memValue(form)->geometry(), e.memo);
+    QCOMPARE(btnPaste(form)->geometry(), QRect(1, e.buttonTop, e.pasteWidth, 23));
+    QCOMPARE(btnCopy(form)->geometry(), QRect(e.copyLeft, e.buttonTop, e.copyWidth, 23));
+    QCOMPARE(lblName(form)->pos(), QPoint(1, 78));
+    QVERIFY(lblName(form)->isVisible());
+    QCOMPARE(lblValue(form)->isVisible(), !e.compact);
     // The command, its View menu item and its toolbar button show the layout in force.
-    QCOMPARE(form.actCompact->isChecked(), e.compact);
-    const QList<QAction*> viewItems = form.ActionMainMenuBar1->actions().at(2)->menu()->actions();
+    QCOMPARE(command(form, "actCompact")->isChecked(), e.compact);
+    const QList<QAction*> viewItems = ActionMainMenuBar1(form)->actions().at(2)->menu()->actions();
     QCOMPARE(viewItems.first()->text(), QStringLiteral("&Compact Mode"));
     QCOMPARE(viewItems.first()->isChecked(), e.compact);
     const auto* button
-        = qobject_cast<const QAbstractButton*>(form.ToolBar1->widgetForAction(form.actCompact));
+        = qobject_cast<const QAbstractButton*>(ToolBar1(form)->widgetForAction(command(form, "actCompact")));
     QVERIFY(button != nullptr);
     QCOMPARE(button->isChecked(), e.compact);
 }
@@ -94,25 +93,25 @@ class TestMainLayout final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { UseDesignSizedFont(); }
-    void init() { CompactMode = false; }
 
     void compactModeSwitchesWidthAndLayoutBothWays()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         fixture.writeSettings(placement(600, 429, false));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
         verifyLayout(form, Full600);
         QVERIFY(!QTest::currentTestFailed());
 
-        form.actCompact->trigger();
-        QVERIFY(CompactMode);
+        command(form, "actCompact")->trigger();
+        QVERIFY(form.settings().CompactMode);
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 280, 5000);
         verifyLayout(form, Compact280);
         QVERIFY(!QTest::currentTestFailed());
 
-        form.actCompact->trigger();
-        QVERIFY(!CompactMode);
+        command(form, "actCompact")->trigger();
+        QVERIFY(!form.settings().CompactMode);
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
         verifyLayout(form, Full600);
     }
@@ -120,13 +119,14 @@ private Q_SLOTS:
     void switchingAtTheModeWidthStillLaysOut()
     {
         // With the width already 280 no resize happens; the layout must switch anyway.
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         fixture.writeSettings(placement(600, 429, false));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
         resizeOuter(form, 280, 429);
-        QCOMPARE(form.memValue->x(), 224); // still the full layout, squeezed
-        form.actCompact->trigger();
+        QCOMPARE(memValue(form)->x(), 224); // still the full layout, squeezed
+        command(form, "actCompact")->trigger();
         verifyLayout(form, Compact280);
         QVERIFY(!QTest::currentTestFailed());
 
@@ -137,25 +137,27 @@ private Q_SLOTS:
 
     void startsCompactAtTheSavedWidth()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         fixture.writeSettings(placement(600, 429, true));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
-        QVERIFY(CompactMode);
+        QVERIFY(form.settings().CompactMode);
         const Expected compact600 {600, 429, true, 590, 590, 137, {1, 261, 590, 110}, 377, 297, 302, 289};
         verifyLayout(form, compact600);
     }
 
     void tooSmallWindowLeavesControlsWithoutArea()
     {
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         fixture.writeSettings(placement(600, 429, true));
         TfrmMain& form = fixture.start();
         QTRY_COMPARE_WITH_TIMEOUT(form.OuterWidth(), 600, 5000);
         resizeOuter(form, 280, 180);
         // (3 * 180) / 5 - 120 = -12 and 180 - 58 - 112 = 10: the grid has no area left.
-        QCOMPARE(form.grdName->height(), 0);
-        QCOMPARE(form.memValue->geometry(), QRect(1, 112, 270, 10));
+        QCOMPARE(grdName(form)->height(), 0);
+        QCOMPARE(memValue(form)->geometry(), QRect(1, 112, 270, 10));
         QVERIFY(fixture.boxes.empty());
     }
 };

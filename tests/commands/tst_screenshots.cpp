@@ -4,10 +4,9 @@
 // box. PW_SCREENSHOT_FONT ("DejaVu Sans,12") and PW_SCREENSHOT_PALETTE=dark show them at
 // another font or on a dark desktop.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
-#include "common/Declare.h"
 #include "common/DesignFont.h"
 #include "delivery/SpecVar.h"
 #include "settings/Options.h"
@@ -109,8 +108,8 @@ private Q_SLOTS:
     void windows()
     {
         applyLook();
-        CompactMode = false;
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         addEntries(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/pastewise.mdb"));
         QVERIFY(!QTest::currentTestFailed());
         TfrmMain& form = fixture.start();
@@ -118,21 +117,21 @@ private Q_SLOTS:
         const TDesignScale scale = DesignScaleOf(form.font());
         form.ShowCompactMode();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
-        form.txtName->setText(QStringLiteral("Gr"));
+        txtName(form)->setText(QStringLiteral("Gr"));
         save(form, QStringLiteral("main_full.png"));
 
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(280 - 8), 5000);
         save(form, QStringLiteral("main_compact.png"));
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(form.width(), scale(600 - 8), 5000);
 
-        QMenu* view = form.ActionMainMenuBar1->actions().at(2)->menu();
+        QMenu* view = ActionMainMenuBar1(form)->actions().at(2)->menu();
         view->popup(form.mapToGlobal(QPoint(0, 24)));
         save(*view, QStringLiteral("menu_view.png"));
         view->hide();
 
-        TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
+        TfrmOptions options(form.settings(), TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
         options.FormCreate();
         options.show();
         save(options, QStringLiteral("options.png"));

@@ -2,10 +2,9 @@
 // at the desktop's font, at a design-sized one and at larger ones. CTest runs the suite again
 // at twice the scale and at 144 dots per inch.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
-#include "common/Declare.h"
 #include "delivery/SpecVar.h"
 #include "settings/Options.h"
 
@@ -101,15 +100,15 @@ private Q_SLOTS:
     {
         QFETCH(QFont, font);
         QApplication::setFont(font);
-        CompactMode = false;
-        PresenceFixture fixture;
+        MainWindowFixture fixture;
+        fixture.addTable(QStringLiteral("Mail"));
         TfrmMain& form = fixture.start();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         verifyTextsFit(form);
-        form.actCompact->trigger();
+        command(form, "actCompact")->trigger();
         verifyTextsFit(form);
 
-        TfrmOptions options(TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
+        TfrmOptions options(form.settings(), TOptionsHotKey {[](quint16) { return true; }, [] {}}, &form);
         verifyTextsFit(options);
         TfrmSpecVar prompt(&form);
         prompt.LoadVarList(QStringLiteral("%name% %date%"));

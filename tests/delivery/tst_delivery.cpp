@@ -1,9 +1,9 @@
-// Copy and Quick Paste on a fake desktop: what reaches the clipboard, when the value prompt
-// appears, and which requests the paste makes of the desktop in which order.
+// Copy and Quick Paste through the main window on a fake desktop: what reaches the clipboard,
+// when the value prompt appears, and how the window's commands and timer drive the paste.
 
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
-#include "common/Declare.h"
+#include "delivery/Delivery.h"
 #include "delivery/SpecVar.h"
 
 #include <QAction>
@@ -19,7 +19,6 @@ namespace {
 constexpr int kTimeoutMs = 5000;
 constexpr quint32 kTarget = 4242;
 constexpr quint32 kOwn = 77;
-constexpr quint32 kThird = 5151;
 
 QString clipboardText()
 {
@@ -75,14 +74,12 @@ class TestDelivery final : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_fixture = std::make_unique<PresenceFixture>();
+        m_fixture = std::make_unique<MainWindowFixture>();
+        m_fixture->addTable(QStringLiteral("Mail"));
         m_fixture->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
         m_form = &m_fixture->start();
         m_fixture->desktop.setOwnWindows({kOwn});
         m_fixture->desktop.clearRecords();
-        AutoAppend = false;
-        AutoAppendStr.clear();
-        TargetWindow = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
     void cleanup() { m_fixture.reset(); }
@@ -90,12 +87,10 @@ private Q_SLOTS:
     void copyExpandsTheEditorText_data();
     void copyExpandsTheEditorText();
     void cancelledPromptLeavesClipboardAndWindowAlone();
-    void pasteMinimisesAndWaitsForTheFocus_data();
-    void pasteMinimisesAndWaitsForTheFocus();
-    void timerFollowsTheFocusInOtherProgramsOnly();
+    void pasteThroughTheWindow();
 
 private:
-    std::unique_ptr<PresenceFixture> m_fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     TfrmMain* m_form = nullptr;
 };
 
@@ -128,10 +123,10 @@ void TestDelivery::copyExpandsTheEditorText()
     QFETCH(QStringList, values);
     QFETCH(QString, clipboard);
 
-    AutoAppend = autoAppend;
-    AutoAppendStr = appendString;
+    m_form->settings().AutoAppend = autoAppend;
+    m_form->settings().AutoAppendStr = appendString;
     // Text typed into the editor counts whether or not it was stored.
-    m_form->memValue->setPlainText(entry);
+    memValue(*m_form)->setPlainText(entry);
     PromptAnswerer answerer(values);
     QVERIFY(m_form->Copy());
     QCOMPARE(clipboardText(), clipboard);
@@ -142,7 +137,7 @@ void TestDelivery::copyExpandsTheEditorText()
     // Copy Only through its command is the same Copy, with no paste behind it.
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     PromptAnswerer again(values);
-    m_form->actCopy->trigger();
+    command(*m_form, "actCopy")->trigger();
     QCOMPARE(clipboardText(), clipboard);
     QVERIFY(m_fixture->desktop.calls().isEmpty());
     QVERIFY(!m_form->isMinimized());
@@ -150,109 +145,42 @@ void TestDelivery::copyExpandsTheEditorText()
 
 void TestDelivery::cancelledPromptLeavesClipboardAndWindowAlone()
 {
-    m_form->memValue->setPlainText(QStringLiteral("Dear %name%"));
-    AutoAppend = true;
-    AutoAppendStr = QStringLiteral("\\cr");
-    TargetWindow = kTarget;
+    memValue(*m_form)->setPlainText(QStringLiteral("Dear %name%"));
+    m_form->settings().AutoAppend = true;
+    m_form->settings().AutoAppendStr = QStringLiteral("\\cr");
+    m_fixture->desktop.setFocusedWindow(kTarget);
+    m_form->WMTimer();
     PromptAnswerer answerer({});
     QVERIFY(!m_form->Copy());
     QCOMPARE(clipboardText(), QStringLiteral("before"));
 
-    m_form->btnPaste->click();
+    btnPaste(*m_form)->click();
     QCOMPARE(answerer.prompts, 2);
     QCOMPARE(clipboardText(), QStringLiteral("before"));
     QVERIFY(!m_form->isMinimized());
     QVERIFY(m_fixture->desktop.calls().isEmpty());
 }
 
-void TestDelivery::pasteMinimisesAndWaitsForTheFocus_data()
-{
-    QTest::addColumn<bool>("autoHide");
-    QTest::addColumn<quint32>("target");
-    QTest::addColumn<bool>("activates");
-    // Where the focus is when the target's activation has failed, whether it then leaves this
-    // program when waited for, and where it goes.
-    QTest::addColumn<quint32>("focusBefore");
-    QTest::addColumn<bool>("leaves");
-    QTest::addColumn<quint32>("focusAfter");
-    QTest::addColumn<bool>("minimised");
-    QTest::addColumn<QStringList>("calls");
-
-    const QString activate = QStringLiteral("ActivateWindow %1").arg(kTarget);
-    const QString keys = QStringLiteral("SendPasteKeys");
-    const QString leave = QStringLiteral("WaitForFocusToLeaveOwnWindows");
-
-    QTest::newRow("auto-hide, target")
-        << true << kTarget << true << kOwn << true << kThird << true << QStringList {activate, keys};
-    QTest::newRow("no auto-hide, target")
-        << false << kTarget << true << kOwn << true << kThird << false << QStringList {activate, keys};
-    QTest::newRow("no auto-hide, no target")
-        << false << quint32(0) << true << kOwn << true << kThird << true << QStringList {leave, keys};
-    QTest::newRow("no target, focus never leaves")
-        << true << quint32(0) << true << kOwn << false << kOwn << true << QStringList {leave};
-    // The target has gone and the window stays: nothing is typed into the program itself.
-    QTest::newRow("target gone, window stays")
-        << false << kTarget << false << kOwn << true << kThird << false << QStringList {activate};
-    // Minimised, the window manager hands the focus on: that window gets the paste, as it
-    // would have without the wait for the target.
-    QTest::newRow("target gone, focus moves on")
-        << true << kTarget << false << kOwn << true << kThird << true << QStringList {activate, leave, keys};
-    QTest::newRow("target gone, focus nowhere")
-        << true << kTarget << false << kOwn << true << quint32(0) << true << QStringList {activate, leave};
-    QTest::newRow("target gone, focus stays here")
-        << true << kTarget << false << kOwn << false << kOwn << true << QStringList {activate, leave};
-}
-
-void TestDelivery::pasteMinimisesAndWaitsForTheFocus()
-{
-    QFETCH(bool, autoHide);
-    QFETCH(quint32, target);
-    QFETCH(bool, activates);
-    QFETCH(quint32, focusBefore);
-    QFETCH(bool, leaves);
-    QFETCH(quint32, focusAfter);
-    QFETCH(bool, minimised);
-    QFETCH(QStringList, calls);
-
-    FakePlatform& desktop = m_fixture->desktop;
-    m_form->actPasteAutoHide->setChecked(autoHide);
-    m_form->memValue->setPlainText(QStringLiteral("Hello"));
-    TargetWindow = target;
-    desktop.setFocusedWindow(focusBefore);
-    desktop.setActivationSucceeds(activates);
-    desktop.setFocusLeaves(leaves, focusAfter);
-
-    m_form->Paste();
-    QCOMPARE(clipboardText(), QStringLiteral("Hello"));
-    QCOMPARE(desktop.calls(), calls);
-    QCOMPARE(m_form->isMinimized(), minimised);
-    // Nothing in the paste forgets or replaces the target.
-    QCOMPARE(TargetWindow, target);
-}
-
-void TestDelivery::timerFollowsTheFocusInOtherProgramsOnly()
+void TestDelivery::pasteThroughTheWindow()
 {
     FakePlatform& desktop = m_fixture->desktop;
-    // The program's own window, then nothing, leave the target unknown.
-    desktop.setFocusedWindow(kOwn);
-    m_form->WMTimer();
-    desktop.setFocusedWindow(0);
-    m_form->WMTimer();
-    QCOMPARE(TargetWindow, quint32(0));
+    command(*m_form, "actPasteAutoHide")->setChecked(false);
+    memValue(*m_form)->setPlainText(QStringLiteral("Hello"));
 
     // The running timer picks up another program's focus within a period or two.
     desktop.setFocusedWindow(kTarget);
-    QVERIFY(QTest::qWaitFor([] { return TargetWindow == kTarget; }, kTimeoutMs));
-
-    // Back in this program, or with no focus anywhere, the last target stays.
+    QVERIFY(QTest::qWaitFor([this] { return m_form->delivery().target() == kTarget; }, kTimeoutMs));
     desktop.setFocusedWindow(kOwn);
-    m_form->WMTimer();
-    desktop.setFocusedWindow(0);
-    m_form->WMTimer();
-    QCOMPARE(TargetWindow, kTarget);
-    desktop.setFocusedWindow(kThird);
-    m_form->WMTimer();
-    QCOMPARE(TargetWindow, kThird);
+
+    // "Auto Hide At Paste" decides whether the window makes way for the target.
+    btnPaste(*m_form)->click();
+    QCOMPARE(clipboardText(), QStringLiteral("Hello"));
+    QVERIFY(!m_form->isMinimized());
+    command(*m_form, "actPasteAutoHide")->setChecked(true);
+    command(*m_form, "actPaste")->trigger();
+    QVERIFY(m_form->isMinimized());
+    const QString activate = QStringLiteral("ActivateWindow %1").arg(kTarget);
+    QCOMPARE(desktop.calls(), (QStringList {activate, "SendPasteKeys", activate, "SendPasteKeys"}));
 }
 
 QTEST_MAIN(TestDelivery)

@@ -1,8 +1,10 @@
 // Quick Paste where the desktop names no target window: the program steps aside and the keys
-// follow only once the focus has gone, and only where the desktop can take them.
+// follow only once the focus has gone, and only where the desktop can take them; otherwise
+// the text waits on the clipboard and the user is told once.
 
+#include "delivery/Delivery.h"
 #include "delivery/StepAsidePaste.h"
-#include "platform/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 #include <QTest>
 
@@ -34,6 +36,7 @@ private Q_SLOTS:
         m_desktop.setAbilities(abilities);
         m_desktop.setOwnWindows({Own});
         m_desktop.setFocusedWindow(Own);
+        m_desktop.setFocusLeaves(true);
         m_desktop.clearRecords();
         m_steps.clear();
     }
@@ -53,14 +56,33 @@ private Q_SLOTS:
         QCOMPARE(m_desktop.pasteKeySends(), 0);
     }
 
-    void leavesTheTextOnTheClipboardWhereNoKeysCanBeSent()
+    void leavesTheTextOnTheClipboardAndSaysSoOnceWhereNoKeysCanBeSent()
     {
         PlatformAbilities abilities = m_desktop.Abilities();
         abilities.sendsKeys = false;
         m_desktop.setAbilities(abilities);
-        QCOMPARE(paste(true), StepAsideOutcome::NoKeys);
-        QCOMPARE(m_steps, QStringList({QStringLiteral("minimise")}));
+        QString clipboard;
+        int minimised = 0;
+        QStringList told;
+        Delivery delivery(
+            m_desktop,
+            [&](const QString& text) {
+                clipboard = text;
+                return true;
+            },
+            [](const VarList& rows) { return std::optional<VarList>(rows); });
+        delivery.setStepAsideHooks({[] {}, [&](const QString& text) { told << text; }});
+        Delivery::Options options;
+        options.autoHide = false; // the window steps aside all the same
+        for (const QString& text : {QStringLiteral("first"), QStringLiteral("second")}) {
+            m_desktop.setFocusedWindow(Own);
+            QVERIFY(!delivery.paste(text, options, [&] { ++minimised; }));
+            QCOMPARE(clipboard, text);
+        }
+        QCOMPARE(minimised, 2);
         QCOMPARE(m_desktop.pasteKeySends(), 0);
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told.first().contains(QStringLiteral("Ctrl+V")));
     }
 };
 

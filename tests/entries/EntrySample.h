@@ -2,7 +2,7 @@
 // A table of five entries for the editing suites, opened with "band" current, and a second
 // table to switch to.
 
-#include "tests/entries/EntryFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace EntrySample {
 
@@ -17,17 +17,17 @@ inline QString textOf(const QString& name)
     return QStringLiteral("text of ") + name;
 }
 
-inline TfrmMain& startOnBand(EntryFixture& fx)
+inline TfrmMain& startOnBand(MainWindowFixture& fx)
 {
     EntryRows rows;
     for (const QString& name : kNames)
         rows.append({name, textOf(name)});
     fx.addTable(kTable, rows);
     fx.addTable(kOther, {{QStringLiteral("loop"), QStringLiteral("for (;;) {}")}});
-    TfrmMain& form = fx.start();
+    TfrmMain& form = fx.startForTyping();
     fx.type(QStringLiteral("band"));
     // Emptying the search box moves nowhere, so band stays current.
-    form.txtName->selectAll();
+    txtName(form)->selectAll();
     fx.press(Qt::Key_Backspace);
     if (form.tbl->Name() != QStringLiteral("band"))
         qWarning("the sample did not start on band");

@@ -3,6 +3,7 @@
 
 #include "tests/entries/EntrySample.h"
 
+#include <QAbstractItemModelTester>
 #include <QClipboard>
 
 using namespace EntrySample;
@@ -10,7 +11,12 @@ using namespace EntrySample;
 class TestEntryEditing final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_fx = std::make_unique<EntryFixture>(); }
+    void init()
+    {
+        m_fx = std::make_unique<MainWindowFixture>();
+        // The tray icon has no place on the offscreen desktop.
+        m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
+    }
     void cleanup() { m_fx.reset(); }
 
     void addWithSearchTextStoresItAtOnceAsTyped_data();
@@ -39,9 +45,10 @@ private Q_SLOTS:
     void withNoTableOpenEntryInputDoesNothing_data();
     void withNoTableOpenEntryInputDoesNothing();
     void memoOfAnEmptyTableStartsAnEntry();
+    void entryListFollowsEveryChangeAsAModel();
 
 private:
-    std::unique_ptr<EntryFixture> m_fx;
+    std::unique_ptr<MainWindowFixture> m_fx;
 };
 
 void TestEntryEditing::addWithSearchTextStoresItAtOnceAsTyped_data()
@@ -57,17 +64,17 @@ void TestEntryEditing::addWithSearchTextStoresItAtOnceAsTyped()
     QFETCH(QString, name);
     TfrmMain& form = startOnBand(*m_fx);
     m_fx->type(name);
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
 
     QCOMPARE(m_fx->storedValue(kTable, name), QString());
     QCOMPARE(m_fx->storedNames(kTable).size(), kNames.size() + 1);
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->Name(), name);
     QCOMPARE(m_fx->shownName(), name);
-    QCOMPARE(form.memValue->toPlainText(), QString());
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
-    QCOMPARE(m_fx->focused(), form.txtName);
-    QCOMPARE(form.txtName->text(), name);
+    QCOMPARE(memValue(form)->toPlainText(), QString());
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(m_fx->focused(), txtName(form));
+    QCOMPARE(txtName(form)->text(), name);
     QVERIFY(m_fx->boxes.isEmpty());
 }
 
@@ -86,21 +93,21 @@ void TestEntryEditing::untouchedBlankEntryIsDiscardedByAMove()
     QFETCH(QString, move);
     QFETCH(QString, after);
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
 
     // A blank row in front of the entry that was current.
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     QCOMPARE(form.tbl->CurrentRow(), kBand);
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
-    QCOMPARE(form.grdName->currentIndex().row(), kBand);
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(grdName(form)->currentIndex().row(), kBand);
     QCOMPARE(m_fx->shownName(), QString());
-    QCOMPARE(form.grdName->model()->index(kBand + 1, 0).data().toString(), QStringLiteral("band"));
-    QCOMPARE(form.grdName->model()->headerData(kBand, Qt::Vertical).toString(), QStringLiteral("*"));
-    QCOMPARE(form.memValue->toPlainText(), QString());
-    QCOMPARE(m_fx->focused(), form.txtName);
+    QCOMPARE(grdName(form)->model()->index(kBand + 1, 0).data().toString(), QStringLiteral("band"));
+    QCOMPARE(grdName(form)->model()->headerData(kBand, Qt::Vertical).toString(), QStringLiteral("*"));
+    QCOMPARE(memValue(form)->toPlainText(), QString());
+    QCOMPARE(m_fx->focused(), txtName(form));
 
     if (move == QLatin1String("next")) {
-        m_fx->click(form.actNext);
+        m_fx->click("actNext");
     } else if (move == QLatin1String("up")) {
         m_fx->press(Qt::Key_Up);
     } else if (move == QLatin1String("search")) {
@@ -109,14 +116,14 @@ void TestEntryEditing::untouchedBlankEntryIsDiscardedByAMove()
         m_fx->tabIntoGrid();
         QCOMPARE(form.tbl->State(), DatasetState::Insert);
         m_fx->press(Qt::Key_Tab);
-        QCOMPARE(m_fx->focused(), form.memValue);
+        QCOMPARE(m_fx->focused(), memValue(form));
     }
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->RecordCount(), kNames.size());
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size());
     QCOMPARE(form.tbl->Name(), after);
     QCOMPARE(m_fx->shownName(), after);
-    QCOMPARE(form.memValue->toPlainText(), textOf(after));
+    QCOMPARE(memValue(form)->toPlainText(), textOf(after));
     QCOMPARE(m_fx->storedNames(kTable), kNames);
     QVERIFY(m_fx->boxes.isEmpty());
 }
@@ -124,7 +131,7 @@ void TestEntryEditing::untouchedBlankEntryIsDiscardedByAMove()
 void TestEntryEditing::blankEntryIsStoredOnceNamed()
 {
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
     m_fx->tabIntoGrid();
     // Typing a character opens the cell's editor with it.
     m_fx->type(QStringLiteral("kiwi"));
@@ -134,11 +141,11 @@ void TestEntryEditing::blankEntryIsStoredOnceNamed()
     QVERIFY(m_fx->waitForCellEditorClosed());
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     m_fx->press(Qt::Key_Tab);
-    QCOMPARE(m_fx->focused(), form.memValue);
+    QCOMPARE(m_fx->focused(), memValue(form));
     m_fx->type(QStringLiteral("fruit"));
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("kiwi")), QStringLiteral("<missing>"));
 
-    m_fx->click(form.actFirst);
+    m_fx->click("actFirst");
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("kiwi")), QStringLiteral("fruit"));
     QCOMPARE(form.tbl->Name(), kNames.first());
     QCOMPARE(form.tbl->RecordCount(), kNames.size() + 1);
@@ -154,10 +161,10 @@ void TestEntryEditing::downOnTheLastEntryStartsOneAfterIt()
     m_fx->press(Qt::Key_Down);
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     QCOMPARE(form.tbl->CurrentRow(), kNames.size());
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
     // A second Down on the untouched new row starts no other.
     m_fx->press(Qt::Key_Down);
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
 
     m_fx->type(QStringLiteral("zest"));
     QVERIFY(m_fx->waitForCellEditor());
@@ -169,7 +176,7 @@ void TestEntryEditing::downOnTheLastEntryStartsOneAfterIt()
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     m_fx->press(Qt::Key_Escape);
     QCOMPARE(form.tbl->Name(), QStringLiteral("zest"));
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
     QVERIFY(m_fx->boxes.isEmpty());
 }
 
@@ -177,26 +184,26 @@ void TestEntryEditing::clickHighlightsTheEntryItMadeCurrent()
 {
     TfrmMain& form = startOnBand(*m_fx);
     // A blank row before band; clicking band drops it, and the rows below move up.
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
     QCOMPARE(form.tbl->CurrentRow(), kBand);
     m_fx->clickRow(kBand + 1);
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
     QCOMPARE(form.tbl->CurrentRow(), kBand);
-    const QModelIndexList selected = form.grdName->selectionModel()->selectedRows();
+    const QModelIndexList selected = grdName(form)->selectionModel()->selectedRows();
     QCOMPARE(selected.size(), 1);
     QCOMPARE(selected.first().row(), kBand);
-    QCOMPARE(form.grdName->currentIndex().row(), kBand);
+    QCOMPARE(grdName(form)->currentIndex().row(), kBand);
 }
 
 void TestEntryEditing::escDiscardsTheCellThenTheEntry()
 {
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->focus(form.memValue);
+    m_fx->focus(memValue(form));
     m_fx->press(Qt::Key_End, Qt::ControlModifier);
     m_fx->type(QStringLiteral(" more"));
     QCOMPARE(form.tbl->State(), DatasetState::Edit);
     m_fx->press(Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(m_fx->focused(), form.grdName);
+    QCOMPARE(m_fx->focused(), grdName(form));
 
     m_fx->press(Qt::Key_F2);
     QVERIFY(m_fx->waitForCellEditor());
@@ -206,15 +213,15 @@ void TestEntryEditing::escDiscardsTheCellThenTheEntry()
     QCOMPARE(editor->text(), QStringLiteral("bandzz"));
 
     m_fx->press(Qt::Key_Escape);
-    QVERIFY(!form.grdName->IsEditingCell());
+    QVERIFY(!grdName(form)->IsEditingCell());
     QCOMPARE(m_fx->shownName(), QStringLiteral("band"));
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
     QCOMPARE(form.tbl->State(), DatasetState::Edit);
-    QCOMPARE(form.memValue->toPlainText(), textOf(QStringLiteral("band")) + QStringLiteral(" more"));
+    QCOMPARE(memValue(form)->toPlainText(), textOf(QStringLiteral("band")) + QStringLiteral(" more"));
 
     m_fx->press(Qt::Key_Escape);
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
-    QCOMPARE(form.memValue->toPlainText(), textOf(QStringLiteral("band")));
+    QCOMPARE(memValue(form)->toPlainText(), textOf(QStringLiteral("band")));
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), textOf(QStringLiteral("band")));
     QVERIFY(m_fx->boxes.isEmpty());
 }
@@ -238,12 +245,12 @@ void TestEntryEditing::deleteAsksFirst()
     QFETCH(bool, ok);
     QFETCH(QString, question);
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->confirmAnswer = ok;
+    m_fx->boxes.answer = ok;
     if (inGrid) {
         m_fx->tabIntoGrid();
         m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
     } else {
-        m_fx->click(form.actDelete);
+        m_fx->click("actDelete");
     }
     QCOMPARE(m_fx->boxes.size(), 1);
     QCOMPARE(m_fx->boxes[0].kind, BoxKind::Confirm);
@@ -254,12 +261,12 @@ void TestEntryEditing::deleteAsksFirst()
     if (ok)
         expected.removeAt(kBand);
     QCOMPARE(m_fx->storedNames(kTable), expected);
-    QCOMPARE(form.grdName->model()->rowCount(), expected.size());
+    QCOMPARE(grdName(form)->model()->rowCount(), expected.size());
     // The entry that followed the deleted one takes its place.
     const QString current = ok ? QStringLiteral("Bandana") : QStringLiteral("band");
     QCOMPARE(form.tbl->Name(), current);
     QCOMPARE(m_fx->shownName(), current);
-    QCOMPARE(form.memValue->toPlainText(), textOf(current));
+    QCOMPARE(memValue(form)->toPlainText(), textOf(current));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
 }
 
@@ -269,7 +276,7 @@ void TestEntryEditing::memoKeepsTheEntryTextExact()
     // another system holds them.
     const QString text = QStringLiteral("Dear\u00a0Ann,\r\nsee you\rsoon");
     m_fx->addTable(kTable, {{QStringLiteral("note"), text}});
-    TfrmMain& form = m_fx->start();
+    TfrmMain& form = m_fx->startForTyping();
     QCOMPARE(form.tbl->Name(), QStringLiteral("note"));
 
     // Read as it is: copied byte for byte and nothing stored.
@@ -278,7 +285,7 @@ void TestEntryEditing::memoKeepsTheEntryTextExact()
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
 
     // Typed into: only the typed text is new, and a new line break is of the entry's kind.
-    m_fx->focus(form.memValue);
+    m_fx->focus(memValue(form));
     m_fx->press(Qt::Key_End, Qt::ControlModifier);
     m_fx->type(QStringLiteral("!"));
     m_fx->press(Qt::Key_Return);
@@ -286,7 +293,7 @@ void TestEntryEditing::memoKeepsTheEntryTextExact()
     QVERIFY(form.Copy());
     const QString edited = QStringLiteral("Dear\u00a0Ann,\r\nsee you\rsoon!\r\nBo");
     QCOMPARE(QGuiApplication::clipboard()->text(), edited);
-    m_fx->click(form.actFirst);
+    m_fx->click("actFirst");
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("note")), edited);
 }
 
@@ -305,16 +312,16 @@ void TestEntryEditing::nameInTheOpenEditorIsKept()
     QFETCH(QString, move);
     TfrmMain& form = startOnBand(*m_fx);
     m_fx->tabIntoGrid();
-    m_fx->click(form.actEdit);
+    m_fx->click("actEdit");
     QVERIFY(m_fx->waitForCellEditor());
     m_fx->type(QStringLiteral("width"));
-    QVERIFY(form.grdName->IsEditingCell());
+    QVERIFY(grdName(form)->IsEditingCell());
     QCOMPARE(m_fx->cellEditor()->text(), QStringLiteral("bandwidth"));
 
     if (move == QLatin1String("next"))
-        m_fx->click(form.actNext);
+        m_fx->click("actNext");
     else if (move == QLatin1String("last"))
-        m_fx->click(form.actLast);
+        m_fx->click("actLast");
     else if (move == QLatin1String("tab"))
         m_fx->clickTab(1);
     else
@@ -355,21 +362,21 @@ void TestEntryEditing::deletingABlankEntryNeverDeletesAStoredOne()
     m_fx->press(Qt::Key_Insert);
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
     if (boxTakesFocus) {
-        m_fx->whileBoxOpen = [&form] {
+        m_fx->boxes.whileOpen = [&form] {
             QWidget box;
             box.show();
             box.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&box));
-            QVERIFY(!form.grdName->hasFocus());
+            QVERIFY(!grdName(form)->hasFocus());
         };
     }
     if (inGrid)
         m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
     else
-        m_fx->click(form.actDelete);
+        m_fx->click("actDelete");
     QCOMPARE(m_fx->boxes.size(), 1);
     QCOMPARE(m_fx->storedNames(kTable), kNames);
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size());
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
 }
@@ -390,13 +397,13 @@ void TestEntryEditing::memoTextIsStoredByEveryMoveAndAtExit()
 {
     QFETCH(QString, move);
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->focus(form.memValue);
+    m_fx->focus(memValue(form));
     m_fx->press(Qt::Key_A, Qt::ControlModifier);
     m_fx->type(QStringLiteral("first"));
     m_fx->press(Qt::Key_Return);
     m_fx->type(QStringLiteral("second"));
     const QString typed = QStringLiteral("first\nsecond");
-    QCOMPARE(form.memValue->toPlainText(), typed);
+    QCOMPARE(memValue(form)->toPlainText(), typed);
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), textOf(QStringLiteral("band")));
 
     if (move == QLatin1String("search")) {
@@ -408,10 +415,10 @@ void TestEntryEditing::memoTextIsStoredByEveryMoveAndAtExit()
         m_fx->press(Qt::Key_Up);
         QCOMPARE(form.tbl->Name(), QStringLiteral("banana"));
     } else if (move == QLatin1String("next")) {
-        m_fx->click(form.actNext);
+        m_fx->click("actNext");
         QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
     } else if (move == QLatin1String("grid down")) {
-        m_fx->focus(form.grdName);
+        m_fx->focus(grdName(form));
         m_fx->press(Qt::Key_Down);
         QCOMPARE(form.tbl->Name(), QStringLiteral("Bandana"));
     } else if (move == QLatin1String("grid click")) {
@@ -456,8 +463,8 @@ void TestEntryEditing::enterInTheGridPastesOnlyWithNoCellEdited()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 
     if (doubleClick) {
-        const QRect cell = form.grdName->visualRect(form.grdName->model()->index(kBand, 0));
-        QTest::mouseDClick(form.grdName->viewport(), Qt::LeftButton, {}, QPoint(20, cell.center().y()));
+        const QRect cell = grdName(form)->visualRect(grdName(form)->model()->index(kBand, 0));
+        QTest::mouseDClick(grdName(form)->viewport(), Qt::LeftButton, {}, QPoint(20, cell.center().y()));
     } else {
         m_fx->press(Qt::Key_Return);
     }
@@ -493,7 +500,7 @@ void TestEntryEditing::tabInTheGridGoesToTheMemo()
         m_fx->press(Qt::Key_Backtab, Qt::ShiftModifier);
     else
         m_fx->press(Qt::Key_Tab);
-    QCOMPARE(m_fx->focused(), form.memValue);
+    QCOMPARE(m_fx->focused(), memValue(form));
     QVERIFY(m_fx->waitForCellEditorClosed());
     // Still on the same entry; a name typed in the editor is kept as a pending change.
     const QString name = editing ? QStringLiteral("bands") : QStringLiteral("band");
@@ -525,7 +532,7 @@ void TestEntryEditing::addFromTheToolbarKeepsTheNameInTheOpenEditor()
     QVERIFY(m_fx->waitForCellEditor());
     const QString renamed = m_fx->cellEditor()->text();
     QVERIFY(renamed.endsWith(QLatin1Char('X')));
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
 
     // The rename is stored on band's own row, and the new entry is a row of its own.
     QStringList expected = kNames;
@@ -536,7 +543,7 @@ void TestEntryEditing::addFromTheToolbarKeepsTheNameInTheOpenEditor()
     QCOMPARE(m_fx->storedValue(kTable, renamed), textOf(QStringLiteral("band")));
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("zz")), QString());
     QCOMPARE(form.tbl->Name(), QStringLiteral("zz"));
-    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxTexts().join(QLatin1Char('|'))));
+    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxes.texts().join(QLatin1Char('|'))));
 }
 
 void TestEntryEditing::withNoTableOpenEntryInputDoesNothing_data()
@@ -553,7 +560,7 @@ void TestEntryEditing::withNoTableOpenEntryInputDoesNothing()
         m_fx->addTable(kTable);
         m_fx->dropTable(kTable);
     }
-    TfrmMain& form = m_fx->start();
+    TfrmMain& form = m_fx->startForTyping();
     QVERIFY(!form.tbl->Active());
     // A missing file was reported at start-up; from here on nothing more is.
     QCOMPARE(m_fx->boxes.isEmpty(), libraryExists);
@@ -563,49 +570,100 @@ void TestEntryEditing::withNoTableOpenEntryInputDoesNothing()
     m_fx->press(Qt::Key_Up);
     m_fx->press(Qt::Key_Down);
     m_fx->press(Qt::Key_E, Qt::ControlModifier);
-    for (QAction* command : {form.actAdd, form.actDelete, form.actEdit, form.actFirst, form.actPrevious,
-             form.actNext, form.actLast})
-        m_fx->click(command);
+    for (const char* name :
+        {"actAdd", "actDelete", "actEdit", "actFirst", "actPrevious", "actNext", "actLast"})
+        m_fx->click(name);
     m_fx->tabIntoGrid();
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_PageDown,
              Qt::Key_Insert, Qt::Key_F2, Qt::Key_X, Qt::Key_Escape})
         m_fx->press(key);
     m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(m_fx->focused(), form.grdName);
-    QVERIFY(!form.grdName->IsEditingCell());
+    QCOMPARE(m_fx->focused(), grdName(form));
+    QVERIFY(!grdName(form)->IsEditingCell());
 
-    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxTexts().join(QLatin1Char('|'))));
+    QVERIFY2(m_fx->boxes.isEmpty(), qPrintable(m_fx->boxes.texts().join(QLatin1Char('|'))));
     QVERIFY(!form.tbl->Active());
-    QCOMPARE(form.grdName->model()->rowCount(), 0);
-    QCOMPARE(form.txtName->text(), QStringLiteral("abc"));
+    QCOMPARE(grdName(form)->model()->rowCount(), 0);
+    QCOMPARE(txtName(form)->text(), QStringLiteral("abc"));
 
     // Text typed into the memo would belong to no entry and vanish later; it is not taken.
-    m_fx->focus(form.memValue);
+    m_fx->focus(memValue(form));
     m_fx->type(QStringLiteral("lost"));
-    QCOMPARE(form.memValue->toPlainText(), QString());
+    QCOMPARE(memValue(form)->toPlainText(), QString());
 }
 
 void TestEntryEditing::memoOfAnEmptyTableStartsAnEntry()
 {
     m_fx->addTable(kTable);
-    TfrmMain& form = m_fx->start();
+    TfrmMain& form = m_fx->startForTyping();
     QVERIFY(form.tbl->Active());
-    m_fx->focus(form.memValue);
+    m_fx->focus(memValue(form));
     m_fx->type(QStringLiteral("kept"));
-    QCOMPARE(form.memValue->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(memValue(form)->toPlainText(), QStringLiteral("kept"));
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
-    QCOMPARE(form.grdName->model()->rowCount(), 1);
+    QCOMPARE(grdName(form)->model()->rowCount(), 1);
 
     // The entry is kept with the name typed later.
-    m_fx->focus(form.grdName);
+    m_fx->focus(grdName(form));
     m_fx->type(QStringLiteral("new"));
     QVERIFY(m_fx->waitForCellEditor());
     m_fx->press(Qt::Key_Return);
     QVERIFY(m_fx->waitForCellEditorClosed());
-    m_fx->click(form.actFirst);
+    m_fx->click("actFirst");
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("new")), QStringLiteral("kept"));
     QVERIFY(m_fx->boxes.isEmpty());
 }
 
-PW_ENTRY_TEST_MAIN(TestEntryEditing)
+// The grid keeps its current row, selection and scroll place through a change only when the
+// model announces each row that comes, goes or moves exactly; a reset would lose them all.
+void TestEntryEditing::entryListFollowsEveryChangeAsAModel()
+{
+    TfrmMain& form = startOnBand(*m_fx);
+    QAbstractItemModel* model = grdName(form)->model();
+    const QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QPersistentModelIndex cherry = model->index(int(kNames.indexOf(QStringLiteral("cherry"))), 0);
+    const auto cherryIsWhereTheFileHasIt = [&] {
+        QCOMPARE(cherry.data().toString(), QStringLiteral("cherry"));
+        QCOMPARE(cherry.row(), m_fx->storedNames(kTable).indexOf(QStringLiteral("cherry")));
+    };
+
+    // Added from the search box, the new entry moves down from the row it was started on.
+    m_fx->type(QStringLiteral("zz"));
+    m_fx->click("actAdd");
+    const QPersistentModelIndex added = grdName(form)->currentIndex();
+    QCOMPARE(added.row(), model->rowCount() - 1);
+    cherryIsWhereTheFileHasIt();
+
+    // Renamed in the grid and stored by the next move, it moves up past every other entry.
+    m_fx->tabIntoGrid();
+    m_fx->click("actEdit");
+    QVERIFY(m_fx->waitForCellEditor());
+    m_fx->press(Qt::Key_Home);
+    m_fx->type(QStringLiteral("aa"));
+    m_fx->press(Qt::Key_Return);
+    QVERIFY(m_fx->waitForCellEditorClosed());
+    m_fx->click("actFirst");
+    QCOMPARE(added.data().toString(), QStringLiteral("aazz"));
+    QCOMPARE(added.row(), 0);
+    cherryIsWhereTheFileHasIt();
+
+    // A blank row started and given up again, then a stored entry deleted.
+    m_fx->press(Qt::Key_Insert);
+    QCOMPARE(model->rowCount(), kNames.size() + 2);
+    m_fx->press(Qt::Key_Down);
+    QCOMPARE(model->rowCount(), kNames.size() + 1);
+    m_fx->click("actDelete");
+    cherryIsWhereTheFileHasIt();
+
+    // Another table and back: the list is read afresh.
+    m_fx->clickTab(1);
+    m_fx->clickTab(0);
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, 0).data().toString();
+    QCOMPARE(shown, m_fx->storedNames(kTable));
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Confirm});
+}
+
+PW_APPLICATION_TEST_MAIN(TestEntryEditing)
 #include "tst_entry_editing.moc"

@@ -4,6 +4,8 @@
 
 #include "tests/entries/EntrySample.h"
 
+#include "library/LibrarySession.h"
+
 #include <QProcess>
 #include <QTextCursor>
 
@@ -39,19 +41,24 @@ private:
 };
 
 // The memo's text with more typed at its end, as the user would add it.
-QString typeAtTheEndOfTheMemo(EntryFixture& fx, const QString& more)
+QString typeAtTheEndOfTheMemo(MainWindowFixture& fx, const QString& more)
 {
-    fx.focus(fx.form->memValue);
-    fx.form->memValue->moveCursor(QTextCursor::End);
+    fx.focus(memValue(*fx.form));
+    memValue(*fx.form)->moveCursor(QTextCursor::End);
     fx.type(more);
-    return fx.form->memValue->toPlainText();
+    return memValue(*fx.form)->toPlainText();
 }
 } // namespace
 
 class TestEntryRefusals final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_fx = std::make_unique<EntryFixture>(); }
+    void init()
+    {
+        m_fx = std::make_unique<MainWindowFixture>();
+        // The tray icon has no place on the offscreen desktop.
+        m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
+    }
     void cleanup() { m_fx.reset(); }
 
     void addWithATakenNameShowsTheEngineErrorAndAddsNothing_data();
@@ -64,7 +71,7 @@ private Q_SLOTS:
     void readOnlyLibraryIsSaidOnceAndCannotBeChanged();
 
 private:
-    std::unique_ptr<EntryFixture> m_fx;
+    std::unique_ptr<MainWindowFixture> m_fx;
 };
 
 void TestEntryRefusals::addWithATakenNameShowsTheEngineErrorAndAddsNothing_data()
@@ -79,18 +86,18 @@ void TestEntryRefusals::addWithATakenNameShowsTheEngineErrorAndAddsNothing()
     QFETCH(QString, name);
     TfrmMain& form = startOnBand(*m_fx);
     m_fx->type(name);
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
 
-    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Error});
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Error});
     QVERIFY(!m_fx->boxes[0].text.isEmpty());
     QCOMPARE(m_fx->storedNames(kTable), kNames);
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->RecordCount(), kNames.size());
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size());
     QCOMPARE(form.tbl->Name(), QStringLiteral("banana"));
 
     // Nothing was left pending to be refused again on the next move.
-    m_fx->click(form.actNext);
+    m_fx->click("actNext");
     QCOMPARE(m_fx->boxes.size(), 1);
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
 }
@@ -98,16 +105,16 @@ void TestEntryRefusals::addWithATakenNameShowsTheEngineErrorAndAddsNothing()
 void TestEntryRefusals::untouchedBlankEntryIsRefusedOnATableSwitch()
 {
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->click(form.actAdd);
+    m_fx->click("actAdd");
     m_fx->clickTab(1);
 
     // Closing a table stores even an untouched new entry, and the engine wants a name.
-    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Error});
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Error});
     QCOMPARE(form.tbl->TableName(), kTable);
-    QCOMPARE(CurTable, kTable);
-    QCOMPARE(form.TabCtrl->currentIndex(), 0);
+    QCOMPARE(form.findChild<LibrarySession*>()->CurTable(), kTable);
+    QCOMPARE(TabCtrl(form)->currentIndex(), 0);
     QCOMPARE(form.tbl->State(), DatasetState::Insert);
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size() + 1);
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size() + 1);
     QCOMPARE(m_fx->storedNames(kTable), kNames);
 
     // Esc in the grid gives the blank entry up; then the switch goes through.
@@ -125,11 +132,11 @@ void TestEntryRefusals::untouchedBlankEntryIsRefusedOnATableSwitch()
 void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
 {
     TfrmMain& form = startOnBand(*m_fx);
-    m_fx->confirmAnswer = false; // Go Back, every time the refusal asks
+    m_fx->boxes.answer = false; // Go Back, every time the refusal asks
     // Ctrl+E from the search box: the focus stays, the editor opens once the grid has it.
     m_fx->press(Qt::Key_E, Qt::ControlModifier);
-    QCOMPARE(m_fx->focused(), form.txtName);
-    QVERIFY(!form.grdName->IsEditingCell());
+    QCOMPARE(m_fx->focused(), txtName(form));
+    QVERIFY(!grdName(form)->IsEditingCell());
     m_fx->tabIntoGrid();
     QVERIFY(m_fx->waitForCellEditor());
     QLineEdit* editor = m_fx->cellEditor();
@@ -151,19 +158,19 @@ void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
         QVERIFY2(form.tbl->State() == DatasetState::Edit, how);
         QVERIFY2(form.tbl->CurrentRow() == kBand, how);
         QVERIFY2(form.tbl->Name() == QStringLiteral("CHERRY"), how);
-        QVERIFY2(QTest::qWaitFor([&] { return form.grdName->currentIndex().row() == kBand; }, 5000), how);
+        QVERIFY2(QTest::qWaitFor([&] { return grdName(form)->currentIndex().row() == kBand; }, 5000), how);
         QVERIFY2(m_fx->shownName() == QStringLiteral("CHERRY"), how);
         QVERIFY2(m_fx->storedNames(kTable) == kNames, how);
     };
     m_fx->press(Qt::Key_Down);
     refused("down in grid", 1);
-    m_fx->click(form.actLast);
+    m_fx->click("actLast");
     refused("last command", 2);
     m_fx->clickRow(0);
     refused("click on another row", 3);
 
     // Esc with no editor open gives up the rename; moving works again.
-    m_fx->focus(form.grdName);
+    m_fx->focus(grdName(form));
     m_fx->press(Qt::Key_Escape);
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(m_fx->shownName(), QStringLiteral("band"));
@@ -175,20 +182,20 @@ void TestEntryRefusals::renameToATakenNameIsRefusedAndStaysInEditing()
 void TestEntryRefusals::deleteOnAnEmptyTable()
 {
     m_fx->addTable(kTable);
-    TfrmMain& form = m_fx->start();
+    TfrmMain& form = m_fx->startForTyping();
     // The grid has nothing to delete and does not ask.
     m_fx->tabIntoGrid();
     m_fx->press(Qt::Key_Delete, Qt::ControlModifier);
     QVERIFY(m_fx->boxes.isEmpty());
 
     // The command asks first; the data layer then reports that there is nothing to delete.
-    m_fx->click(form.actDelete);
-    QCOMPARE(m_fx->boxKinds(), (QList<BoxKind> {BoxKind::Confirm, BoxKind::Error}));
+    m_fx->click("actDelete");
+    QCOMPARE(m_fx->boxes.kinds(), (QList<BoxKind> {BoxKind::Confirm, BoxKind::Error}));
     QCOMPARE(m_fx->boxes[1].text, QStringLiteral("Cannot perform this operation on an empty dataset."));
     QVERIFY(form.tbl->Active());
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->RecordCount(), 0);
-    QCOMPARE(form.grdName->model()->rowCount(), 0);
+    QCOMPARE(grdName(form)->model()->rowCount(), 0);
 }
 
 void TestEntryRefusals::refusedChangeIsKeptAsANewEntryAndTheSwitchGoesOn()
@@ -199,10 +206,10 @@ void TestEntryRefusals::refusedChangeIsKeptAsANewEntryAndTheSwitchGoesOn()
     m_fx->clickTab(1);
 
     // The refusal offers ways to keep the text; its first, keeping it, lets the switch go on.
-    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Choice});
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Choice});
     QVERIFY2(m_fx->boxes[0].text.contains(QLatin1String("\"band\"")), qPrintable(m_fx->boxes[0].text));
     QCOMPARE(form.tbl->TableName(), kOther);
-    QCOMPARE(form.TabCtrl->currentIndex(), 1);
+    QCOMPARE(TabCtrl(form)->currentIndex(), 1);
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), QStringLiteral("theirs"));
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band (2)")), mine);
 }
@@ -214,18 +221,18 @@ void TestEntryRefusals::exitWithARefusedChangeAsksAndMayBeCalledOff()
     const QString mine = typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" mine"));
 
     // Go Back: the window stays open with the text.
-    m_fx->confirmAnswer = false;
-    m_fx->click(form.actExit);
-    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Choice});
+    m_fx->boxes.answer = false;
+    m_fx->click("actExit");
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Choice});
     QVERIFY(form.isVisible());
     QCOMPARE(form.tbl->State(), DatasetState::Edit);
-    QCOMPARE(form.memValue->toPlainText(), mine);
+    QCOMPARE(memValue(form)->toPlainText(), mine);
 
     // Save to File: the text goes to the user's data folder and the exit goes on.
     SetChoiceObserver([](const QString&, const QStringList& buttons) {
         return int(buttons.indexOf(QStringLiteral("Save to File")));
     });
-    m_fx->click(form.actExit);
+    m_fx->click("actExit");
     SetChoiceObserver({});
     QVERIFY(!form.isVisible());
     const QDir folder(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Pastewise"));
@@ -234,7 +241,7 @@ void TestEntryRefusals::exitWithARefusedChangeAsksAndMayBeCalledOff()
     QFile file(folder.filePath(files[0]));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().endsWith(mine.toUtf8()));
-    QVERIFY(m_fx->boxTexts().last().endsWith(folder.filePath(files[0])));
+    QVERIFY(m_fx->boxes.texts().last().endsWith(folder.filePath(files[0])));
     QCOMPARE(m_fx->storedValue(kTable, QStringLiteral("band")), QStringLiteral("theirs"));
 }
 
@@ -246,12 +253,12 @@ void TestEntryRefusals::readOnlyLibraryIsSaidOnceAndCannotBeChanged()
     const WriteProtected protection(m_fx->library);
     if (!protection.active())
         QSKIP("the library file could not be write-protected here (no chattr for root)");
-    TfrmMain& form = m_fx->start();
-    QCOMPARE(m_fx->boxKinds(), QList<BoxKind> {BoxKind::Notice});
+    TfrmMain& form = m_fx->startForTyping();
+    QCOMPARE(m_fx->boxes.kinds(), QList<BoxKind> {BoxKind::Notice});
     QVERIFY2(m_fx->boxes[0].text.contains(m_fx->library), qPrintable(m_fx->boxes[0].text));
-    for (QAction* command : {form.actAdd, form.actDelete, form.actEdit, form.actNewTable, form.actDeleteTable,
-             form.actRenameTable})
-        QVERIFY2(!command->isEnabled(), qPrintable(command->iconText()));
+    for (const char* name :
+        {"actAdd", "actDelete", "actEdit", "actNewTable", "actDeleteTable", "actRenameTable"})
+        QVERIFY2(!command(form, name)->isEnabled(), name);
 
     // Finding still works; nothing typed reaches an entry, and nothing fails either.
     m_fx->type(QStringLiteral("che"));
@@ -259,14 +266,14 @@ void TestEntryRefusals::readOnlyLibraryIsSaidOnceAndCannotBeChanged()
     m_fx->tabIntoGrid();
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Insert, Qt::Key_F2, Qt::Key_X})
         m_fx->press(key);
-    QVERIFY(!form.grdName->IsEditingCell());
-    QCOMPARE(form.grdName->model()->rowCount(), 2);
+    QVERIFY(!grdName(form)->IsEditingCell());
+    QCOMPARE(grdName(form)->model()->rowCount(), 2);
     typeAtTheEndOfTheMemo(*m_fx, QStringLiteral(" more"));
-    QCOMPARE(form.memValue->toPlainText(), QStringLiteral("dark"));
+    QCOMPARE(memValue(form)->toPlainText(), QStringLiteral("dark"));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
-    m_fx->click(form.actExit);
+    m_fx->click("actExit");
     QCOMPARE(m_fx->boxes.size(), 1);
 }
 
-PW_ENTRY_TEST_MAIN(TestEntryRefusals)
+PW_APPLICATION_TEST_MAIN(TestEntryRefusals)
 #include "tst_entry_refusals.moc"

@@ -1,7 +1,7 @@
 // The search box of the main window typed into for real: every keystroke finds the first
 // entry whose name begins with the search text, and Up and Down walk the list from there.
 
-#include "tests/entries/EntryFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -93,12 +93,13 @@ void TestEntrySearch::eachKeystrokeFindsTheFirstNameWithThatPrefix()
     QFETCH(QStringList, current);
     QCOMPARE(current.size(), keys.size());
 
-    EntryFixture fx;
+    MainWindowFixture fx;
+    fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     fx.addTable(kTable, sampleRows());
-    TfrmMain& form = fx.start();
-    fx.click(form.actLast);
+    TfrmMain& form = fx.startForTyping();
+    fx.click("actLast");
     QCOMPARE(form.tbl->Name(), kNames.last());
-    QCOMPARE(fx.focused(), form.txtName);
+    QCOMPARE(fx.focused(), txtName(form));
 
     QString typed;
     for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -111,30 +112,31 @@ void TestEntrySearch::eachKeystrokeFindsTheFirstNameWithThatPrefix()
         }
         const QByteArray step = QByteArray::number(i) + ": \"" + typed.toUtf8() + '"';
         // The search never touches the search text.
-        QVERIFY2(form.txtName->text() == typed, step.constData());
+        QVERIFY2(txtName(form)->text() == typed, step.constData());
         QVERIFY2(form.tbl->Name() == current[i], (step + " at " + form.tbl->Name().toUtf8()).constData());
         QVERIFY2(fx.shownName() == current[i], step.constData());
-        QVERIFY2(form.memValue->toPlainText() == textOf(current[i]), step.constData());
+        QVERIFY2(memValue(form)->toPlainText() == textOf(current[i]), step.constData());
     }
-    QVERIFY2(fx.boxes.isEmpty(), qPrintable(fx.boxTexts().join(QLatin1Char('|'))));
+    QVERIFY2(fx.boxes.isEmpty(), qPrintable(fx.boxes.texts().join(QLatin1Char('|'))));
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(fx.storedNames(kTable).size(), kNames.size());
 }
 
 void TestEntrySearch::upAndDownMoveFromTheSearchBoxAndStopAtTheEnds()
 {
-    EntryFixture fx;
+    MainWindowFixture fx;
+    fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     fx.addTable(kTable, sampleRows());
-    TfrmMain& form = fx.start();
+    TfrmMain& form = fx.startForTyping();
     fx.type(QStringLiteral("band"));
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
 
     const auto check = [&](const QString& name) {
         QCOMPARE(form.tbl->Name(), name);
         QCOMPARE(fx.shownName(), name);
-        QCOMPARE(form.memValue->toPlainText(), textOf(name));
-        QCOMPARE(form.txtName->text(), QStringLiteral("band"));
-        QCOMPARE(fx.focused(), form.txtName);
+        QCOMPARE(memValue(form)->toPlainText(), textOf(name));
+        QCOMPARE(txtName(form)->text(), QStringLiteral("band"));
+        QCOMPARE(fx.focused(), txtName(form));
     };
     fx.press(Qt::Key_Up);
     check(QStringLiteral("banana"));
@@ -142,18 +144,18 @@ void TestEntrySearch::upAndDownMoveFromTheSearchBoxAndStopAtTheEnds()
     fx.press(Qt::Key_Down);
     check(QStringLiteral("Bandana"));
 
-    fx.click(form.actFirst);
+    fx.click("actFirst");
     fx.press(Qt::Key_Up);
     check(kNames.first());
 
-    fx.click(form.actLast);
+    fx.click("actLast");
     fx.press(Qt::Key_Down);
     fx.press(Qt::Key_Down);
     check(kNames.last());
     // Down on the last entry starts no new one.
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QCOMPARE(form.tbl->RecordCount(), kNames.size());
-    QCOMPARE(form.grdName->model()->rowCount(), kNames.size());
+    QCOMPARE(grdName(form)->model()->rowCount(), kNames.size());
     QVERIFY(fx.boxes.isEmpty());
 }
 
@@ -162,31 +164,33 @@ void TestEntrySearch::foundEntryIsScrolledIntoView()
     EntryRows rows;
     for (int i = 0; i < 2000; ++i)
         rows.append({QStringLiteral("entry %1").arg(i, 4, 10, QLatin1Char('0')), QString()});
-    EntryFixture fx;
+    MainWindowFixture fx;
+    fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     fx.addTable(kTable, rows);
-    TfrmMain& form = fx.start();
+    TfrmMain& form = fx.startForTyping();
 
     for (const QString& prefix :
         {QStringLiteral("entry 19"), QStringLiteral("entry 07"), QStringLiteral("entry 1999")}) {
-        form.txtName->clear();
+        txtName(form)->clear();
         fx.type(prefix);
         QVERIFY(form.tbl->Name().startsWith(prefix));
-        const QModelIndex index = form.grdName->currentIndex();
+        const QModelIndex index = grdName(form)->currentIndex();
         QCOMPARE(index.row(), form.tbl->CurrentRow());
         // Highlighted and inside the visible part of the grid.
-        QVERIFY(form.grdName->selectionModel()->isRowSelected(index.row(), QModelIndex()));
+        QVERIFY(grdName(form)->selectionModel()->isRowSelected(index.row(), QModelIndex()));
         // The 400-pixel column is wider than the grid, so only the rows are compared.
-        const QRect cell = form.grdName->visualRect(index);
-        const QRect view = form.grdName->viewport()->rect();
+        const QRect cell = grdName(form)->visualRect(index);
+        const QRect view = grdName(form)->viewport()->rect();
         QVERIFY2(cell.top() >= view.top() && cell.bottom() <= view.bottom(), qPrintable(prefix));
     }
 }
 
 void TestEntrySearch::searchGoesOnWhileAnotherProgramLocksTheFile()
 {
-    EntryFixture fx;
+    MainWindowFixture fx;
+    fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     fx.addTable(kTable, sampleRows());
-    TfrmMain& form = fx.start();
+    TfrmMain& form = fx.startForTyping();
 
     // Another program takes the file with an exclusive lock and keeps it until told.
     const QString locked = QFileInfo(fx.library).dir().filePath(QStringLiteral("locked"));
@@ -199,23 +203,23 @@ void TestEntrySearch::searchGoesOnWhileAnotherProgramLocksTheFile()
     // Searching and moving need only the names read at open: every key counts at once.
     fx.type(QStringLiteral("ban"));
     fx.press(Qt::Key_Down);
-    QCOMPARE(form.txtName->text(), QStringLiteral("ban"));
+    QCOMPARE(txtName(form)->text(), QStringLiteral("ban"));
     QCOMPARE(form.tbl->Name(), QStringLiteral("band"));
     QCOMPARE(fx.shownName(), QStringLiteral("band"));
-    QVERIFY2(fx.boxes.isEmpty(), qPrintable(fx.boxTexts().join(QLatin1Char('|'))));
+    QVERIFY2(fx.boxes.isEmpty(), qPrintable(fx.boxes.texts().join(QLatin1Char('|'))));
     // The entry's text cannot be read yet; the memo takes no typing that would replace it.
-    fx.focus(form.memValue);
+    fx.focus(memValue(form));
     fx.type(QStringLiteral("x"));
-    QCOMPARE(form.memValue->toPlainText(), QString());
+    QCOMPARE(memValue(form)->toPlainText(), QString());
 
     other.write("COMMIT;\n.quit\n");
     other.closeWriteChannel();
     QVERIFY(other.waitForFinished(10000));
-    QTRY_COMPARE_WITH_TIMEOUT(form.memValue->toPlainText(), textOf(QStringLiteral("band")), 10000);
-    QVERIFY(!form.memValue->isReadOnly());
+    QTRY_COMPARE_WITH_TIMEOUT(memValue(form)->toPlainText(), textOf(QStringLiteral("band")), 10000);
+    QVERIFY(!memValue(form)->isReadOnly());
     QCOMPARE(form.tbl->State(), DatasetState::Browse);
     QVERIFY(fx.boxes.isEmpty());
 }
 
-PW_ENTRY_TEST_MAIN(TestEntrySearch)
+PW_APPLICATION_TEST_MAIN(TestEntrySearch)
 #include "tst_entry_search.moc"

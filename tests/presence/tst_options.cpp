@@ -1,9 +1,9 @@
 // The Options dialog and its key-capture field, with the live hotkey replaced by a recorder.
 
-#include "common/Declare.h"
 #include "common/MessageBoxes.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
+#include "settings/Settings.h"
 #include "tests/DesignFont.h"
 
 #include <QCheckBox>
@@ -50,13 +50,15 @@ private Q_SLOTS:
 
 private:
     QStringList m_notices;
+    Settings m_settings;
 };
 
 void TestOptions::init()
 {
-    AutoAppend = false;
-    AutoAppendStr = QStringLiteral("\\cr");
-    ActivationKey = 0x4077;
+    m_settings = Settings();
+    m_settings.AutoAppend = false;
+    m_settings.AutoAppendStr = QStringLiteral("\\cr");
+    m_settings.ActivationKey = 0x4077;
     m_notices.clear();
     SetBoxObserver([this](BoxKind kind, const QString&, const QString& text) {
         if (kind == BoxKind::Notice)
@@ -131,10 +133,10 @@ void TestOptions::keyFieldLeavesTabAndBareModifiersAlone()
 
 void TestOptions::openingFillsControlsAndReleasesHotKey()
 {
-    AutoAppend = true;
-    ActivationKey = 0x7fff4078; // only the low word is a shortcut: Ctrl+F9
+    m_settings.AutoAppend = true;
+    m_settings.ActivationKey = 0x7fff4078; // only the low word is a shortcut: Ctrl+F9
     HotKeyRecorder hotKey;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     QVERIFY(dialog.chkAutoAppend->isChecked());
     QCOMPARE(dialog.txtAutoAppend->text(), QStringLiteral("\\cr"));
     QCOMPARE(dialog.hkActivation->text(), QStringLiteral("Ctrl+F9"));
@@ -155,7 +157,7 @@ void TestOptions::okStoresExactlyWhatWasTypedAndRegisters()
     QFETCH(QStringList, notices);
     HotKeyRecorder hotKey;
     hotKey.accepts = accepted;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     dialog.show();
     dialog.chkAutoAppend->setChecked(true);
     dialog.txtAutoAppend->setText(QStringLiteral("  \\t, "));
@@ -165,10 +167,10 @@ void TestOptions::okStoresExactlyWhatWasTypedAndRegisters()
 
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
-    QVERIFY(AutoAppend);
-    QCOMPARE(AutoAppendStr, QStringLiteral("  \\t, "));
+    QVERIFY(m_settings.AutoAppend);
+    QCOMPARE(m_settings.AutoAppendStr, QStringLiteral("  \\t, "));
     // The new shortcut is kept even when the desktop refused it; it is saved at exit.
-    QCOMPARE(ActivationKey, qint32(0xc07a));
+    QCOMPARE(m_settings.ActivationKey, qint32(0xc07a));
     QCOMPARE(hotKey.calls, (QStringList {QStringLiteral("release"), QStringLiteral("register c07a")}));
     QCOMPARE(m_notices, notices);
 }
@@ -189,7 +191,7 @@ void TestOptions::closingWithoutOkDiscardsAndRestoresOldHotKey()
     QFETCH(bool, accepted);
     HotKeyRecorder hotKey;
     hotKey.accepts = accepted;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     dialog.show();
     dialog.chkAutoAppend->setChecked(true);
     dialog.txtAutoAppend->setText(QStringLiteral("changed"));
@@ -201,9 +203,9 @@ void TestOptions::closingWithoutOkDiscardsAndRestoresOldHotKey()
 
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!AutoAppend);
-    QCOMPARE(AutoAppendStr, QStringLiteral("\\cr"));
-    QCOMPARE(ActivationKey, qint32(0x4077));
+    QVERIFY(!m_settings.AutoAppend);
+    QCOMPARE(m_settings.AutoAppendStr, QStringLiteral("\\cr"));
+    QCOMPARE(m_settings.ActivationKey, qint32(0x4077));
     QCOMPARE(hotKey.calls, (QStringList {QStringLiteral("release"), QStringLiteral("register 4077")}));
     QCOMPARE(m_notices, accepted ? QStringList {} : QStringList {QStringLiteral("Unable register hot key!")});
 }
@@ -211,7 +213,7 @@ void TestOptions::closingWithoutOkDiscardsAndRestoresOldHotKey()
 void TestOptions::escapeLeavesTheDialogOpen()
 {
     HotKeyRecorder hotKey;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     dialog.txtAutoAppend->setFocus();
@@ -228,19 +230,19 @@ void TestOptions::escapeLeavesTheDialogOpen()
 void TestOptions::enterInTheKeyFieldPressesOk()
 {
     HotKeyRecorder hotKey;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     dialog.hkActivation->setFocus();
     QTest::keyClick(dialog.hkActivation, Qt::Key_Return);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(ActivationKey, qint32(0x4077));
+    QCOMPARE(m_settings.ActivationKey, qint32(0x4077));
 }
 
 void TestOptions::windowFollowsTheDesign()
 {
     HotKeyRecorder hotKey;
-    TfrmOptions dialog(hotKey.access());
+    TfrmOptions dialog(m_settings, hotKey.access());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
     QCOMPARE(dialog.minimumSize(), QSize(267, 305));
     QCOMPARE(dialog.maximumSize(), QSize(267, 305));

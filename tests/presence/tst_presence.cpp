@@ -1,12 +1,13 @@
 // The activation hotkey, the tray icon and the window's presence on a fake desktop.
 
 #include "tests/presence/OptionsAnswer.h"
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "app/ActivationHotKey.h"
 #include "app/EntryGrid.h"
 #include "app/TrayIcon.h"
-#include "common/Declare.h"
+#include "delivery/Delivery.h"
+#include "library/LibrarySession.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
 
@@ -90,7 +91,8 @@ void TestPresence::registrationPassesKeyAndModifiersOnly()
 
 void TestPresence::startupRegistersLowWordAndShutdownReleases()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     // Only the low 16 bits are a shortcut; the high ones must not leak into the grab.
     fx.writeSettings({QStringLiteral("\"ActivationKey\"=dword:00058041")});
     fx.start();
@@ -106,13 +108,14 @@ void TestPresence::startupRegistersLowWordAndShutdownReleases()
 
 void TestPresence::refusedHotKeyAtStartupIsReportedAndProgramRuns()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     fx.desktop.setGrabSucceeds(false);
     TfrmMain& form = fx.start();
-    QCOMPARE(fx.noticeTexts(), QStringList {QStringLiteral("Unable register hot key!")});
+    QCOMPARE(fx.boxes.texts(), QStringList {QStringLiteral("Unable register hot key!")});
     QCOMPARE(fx.boxes.front().kind, BoxKind::Notice);
     // The rest of start-up still ran: the table is open and the tray icon is there.
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(form.findChild<LibrarySession*>()->CurTable(), QStringLiteral("Mail"));
     QVERIFY(trayOf(form) != nullptr);
 }
 
@@ -127,11 +130,12 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady_data()
 void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 {
     QFETCH(QString, presence);
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     TfrmMain& form = fx.start();
-    form.txtName->setText(QStringLiteral("hel"));
-    form.grdName->setFocus();
+    txtName(form)->setText(QStringLiteral("hel"));
+    grdName(form)->setFocus();
     if (presence == QLatin1String("minimised"))
         form.showMinimized();
     else if (presence == QLatin1String("hidden"))
@@ -140,14 +144,13 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 
     fx.desktop.setFocusedWindow(kOtherWindow);
     fx.desktop.clearRecords();
-    TargetWindow = 0;
     QVERIFY(fx.desktop.pressHotKey());
 
-    QCOMPARE(TargetWindow, kOtherWindow);
+    QCOMPARE(form.delivery().target(), kOtherWindow);
     QVERIFY(form.isVisible());
     QVERIFY(!form.isMinimized());
-    QCOMPARE(form.txtName->text(), QString());
-    QCOMPARE(form.focusWidget(), form.txtName);
+    QCOMPARE(txtName(form)->text(), QString());
+    QCOMPARE(form.focusWidget(), txtName(form));
     // Activation of the main window first, the always-on-top band applied last.
     QCOMPARE(fx.desktop.calls(),
         (QStringList {
@@ -156,18 +159,19 @@ void TestPresence::hotKeyRecordsTargetThenShowsWindowReady()
 
 void TestPresence::showingKeepsMaximisedAndClearsOnlyNonEmptySearch()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     TfrmMain& form = fx.start();
     form.showMaximized();
     form.showMinimized();
-    QSignalSpy changes(form.txtName, &QLineEdit::textChanged);
+    QSignalSpy changes(txtName(form), &QLineEdit::textChanged);
     form.ShowWin(true);
     QVERIFY(form.isMaximized());
     QVERIFY(!form.isMinimized());
     // An empty box is not a change, so the search does not run again.
     QCOMPARE(changes.count(), 0);
 
-    form.txtName->setText(QStringLiteral("x"));
+    txtName(form)->setText(QStringLiteral("x"));
     changes.clear();
     form.ShowWin(true);
     QCOMPARE(changes.count(), 1);
@@ -176,7 +180,8 @@ void TestPresence::showingKeepsMaximisedAndClearsOnlyNonEmptySearch()
 
 void TestPresence::showingBringsAnOpenBoxToTheFront()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     TfrmMain& form = fx.start();
     QDialog box(&form);
     box.setWindowModality(Qt::ApplicationModal);
@@ -209,11 +214,12 @@ void TestPresence::minimiseHidesOnlyWithAReachableTrayIcon()
     QFETCH(bool, hidden);
 
     TTrayIcon::SetAreaProbe([notificationArea] { return notificationArea; });
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     fx.desktop.setGrabSucceeds(hotKeyHeld);
     fx.writeSettings({QStringLiteral("\"TrayIcon\"=dword:0000000%1").arg(trayOption ? 1 : 0)});
     TfrmMain& form = fx.start();
-    form.txtName->setText(QStringLiteral("kept"));
+    txtName(form)->setText(QStringLiteral("kept"));
 
     form.showMinimized();
     if (hidden) {
@@ -228,7 +234,7 @@ void TestPresence::minimiseHidesOnlyWithAReachableTrayIcon()
     }
     QVERIFY(form.isMinimized());
     // Neither hiding nor staying minimised touches the search box or the paste target.
-    QCOMPARE(form.txtName->text(), QStringLiteral("kept"));
+    QCOMPARE(txtName(form)->text(), QStringLiteral("kept"));
 }
 
 void TestPresence::trayIconAnswersTheLeftButtonOnly_data()
@@ -245,23 +251,26 @@ void TestPresence::trayIconAnswersTheLeftButtonOnly()
 {
     QFETCH(QSystemTrayIcon::ActivationReason, reason);
     QFETCH(bool, shows);
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     TfrmMain& form = fx.start();
-    form.txtName->setText(QStringLiteral("abc"));
+    txtName(form)->setText(QStringLiteral("abc"));
     form.ShowWin(false);
+    fx.desktop.setFocusedWindow(7);
+    form.WMTimer();
     fx.desktop.setFocusedWindow(kOtherWindow);
-    TargetWindow = 7;
 
     Q_EMIT trayOf(form)->activated(reason);
     QCOMPARE(form.isVisible(), shows);
-    QCOMPARE(form.txtName->text(), shows ? QString() : QStringLiteral("abc"));
+    QCOMPARE(txtName(form)->text(), shows ? QString() : QStringLiteral("abc"));
     // The tray never samples the paste target.
-    QCOMPARE(TargetWindow, quint32(7));
+    QCOMPARE(form.delivery().target(), quint32(7));
 }
 
 void TestPresence::trayCommandAddsAndRemovesTheIcon()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     TfrmMain& form = fx.start();
     TTrayIcon* tray = trayOf(form);
     QVERIFY(tray != nullptr);
@@ -269,32 +278,34 @@ void TestPresence::trayCommandAddsAndRemovesTheIcon()
     QVERIFY(!tray->icon().isNull());
     QVERIFY(tray->contextMenu() == nullptr);
 
-    form.actTrayIcon->trigger();
-    QVERIFY(!form.actTrayIcon->isChecked());
+    command(form, "actTrayIcon")->trigger();
+    QVERIFY(!command(form, "actTrayIcon")->isChecked());
     QVERIFY(trayOf(form) == nullptr);
     QVERIFY(form.isVisible());
 
-    form.actTrayIcon->trigger();
+    command(form, "actTrayIcon")->trigger();
     QVERIFY(trayOf(form) != nullptr);
     QCOMPARE(form.findChildren<TTrayIcon*>().size(), 1);
 }
 
 void TestPresence::topMostFollowsTheCommandAndEveryShow()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     fx.writeSettings({QStringLiteral("\"TopMost\"=dword:00000001")});
     TfrmMain& form = fx.start();
     QCOMPARE(fx.desktop.topMostRequests(), QList<bool> {true});
 
-    form.actTopMost->trigger();
+    command(form, "actTopMost")->trigger();
     form.ShowWin(true);
-    form.actTopMost->trigger();
+    command(form, "actTopMost")->trigger();
     QCOMPARE(fx.desktop.topMostRequests(), (QList<bool> {true, false, false, true}));
 }
 
 void TestPresence::optionsCommandOpensAFreshDialogEachTime()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     TfrmMain& form = fx.start();
     fx.desktop.clearRecords();
 
@@ -303,8 +314,8 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
         dialog.hkActivation->SetHotKey(0x8078); // Alt+F9
         dialog.btnOK->click();
     });
-    form.actOptions->trigger();
-    QCOMPARE(ActivationKey, qint32(0x8078));
+    command(form, "actOptions")->trigger();
+    QCOMPARE(form.settings().ActivationKey, qint32(0x8078));
     QCOMPARE(fx.desktop.grabbedHotKey(), std::optional<quint16>(0x8078));
 
     QString shown;
@@ -312,7 +323,7 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
         shown = dialog.hkActivation->text();
         dialog.btnCancel->click();
     });
-    form.actOptions->trigger();
+    command(form, "actOptions")->trigger();
     QCOMPARE(shown, QStringLiteral("Alt+F9"));
     QCOMPARE(fx.desktop.calls(),
         (QStringList {QStringLiteral("UngrabHotKey"), QStringLiteral("GrabHotKey 32888"),
@@ -323,7 +334,8 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
 
 void TestPresence::aDesktopWithoutGrabBandOrPlacementSaysSoOnce()
 {
-    PresenceFixture fx;
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
     fx.writeSettings(
         {QStringLiteral("\"WindowLeft\"=dword:00000064"), QStringLiteral("\"WindowTop\"=dword:00000032")});
     PlatformAbilities abilities;
@@ -331,10 +343,10 @@ void TestPresence::aDesktopWithoutGrabBandOrPlacementSaysSoOnce()
     fx.desktop.setAbilities(abilities);
     fx.desktop.setGrabSucceeds(false);
     TfrmMain& form = fx.start();
-    QCOMPARE(fx.boxes.size(), std::size_t(1));
-    QVERIFY2(fx.boxes.front().text.endsWith(QStringLiteral(" --show")), qPrintable(fx.boxes.front().text));
-    QVERIFY(!form.actTopMost->isEnabled());
-    QVERIFY(form.actTopMost->toolTip().contains(QStringLiteral("not available")));
+    QCOMPARE(fx.boxes.size(), 1);
+    QVERIFY2(fx.boxes.first().text.endsWith(QStringLiteral(" --show")), qPrintable(fx.boxes.first().text));
+    QVERIFY(!command(form, "actTopMost")->isEnabled());
+    QVERIFY(command(form, "actTopMost")->toolTip().contains(QStringLiteral("not available")));
 
     // The corner the desktop never reports is kept for a desktop that does.
     form.move(7, 9);
@@ -348,7 +360,7 @@ void TestPresence::aDesktopWithoutGrabBandOrPlacementSaysSoOnce()
 
     fx.boxes.clear();
     fx.start();
-    QCOMPARE(fx.boxes.size(), std::size_t(0));
+    QCOMPARE(fx.boxes.size(), 0);
 }
 
 QTEST_MAIN(TestPresence)

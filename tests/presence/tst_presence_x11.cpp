@@ -2,10 +2,9 @@
 // moved, restored or lost when it closes, as other programs see it.
 
 #include "tests/presence/OptionsAnswer.h"
-#include "tests/presence/PresenceFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include "../e2e/AppHarness.h"
-#include "common/Declare.h"
 #include "settings/HotKeyEdit.h"
 #include "settings/Options.h"
 
@@ -61,7 +60,7 @@ private:
     // ... true when the other window received it.
     bool pressIsDelivered(const QString& combination, const QString& asQt);
 
-    std::unique_ptr<PresenceFixture> m_fx;
+    std::unique_ptr<MainWindowFixture> m_fx;
     std::unique_ptr<OtherWindow> m_other;
 };
 
@@ -73,7 +72,8 @@ void TestPresenceX11::initTestCase()
 
 void TestPresenceX11::init()
 {
-    m_fx = std::make_unique<PresenceFixture>();
+    m_fx = std::make_unique<MainWindowFixture>();
+    m_fx->addTable(QStringLiteral("Mail"));
     m_fx->writeSettings({QStringLiteral("\"TrayIcon\"=dword:00000000")});
     m_fx->start(true);
     QVERIFY(QTest::qWaitForWindowExposed(m_fx->form.get()));
@@ -167,11 +167,11 @@ void TestPresenceX11::optionsReleasesHotKeyAndMovesOrRestoresIt()
         else
             dialog.close();
     });
-    m_fx->form->actOptions->trigger();
+    command(*m_fx->form, "actOptions")->trigger();
 
     QCOMPARE(fieldShowed,
         (QStringList {QStringLiteral("Ctrl+F9"), QStringLiteral("Ctrl+F8"), QStringLiteral("Ctrl+F9")}));
-    QCOMPARE(ActivationKey, stored);
+    QCOMPARE(m_fx->form->settings().ActivationKey, stored);
     QVERIFY(m_fx->boxes.empty());
     QVERIFY2((dialogCentre - m_fx->form->frameGeometry().center()).manhattanLength() <= 16,
         qPrintable(QStringLiteral("dialog centre %1,%2, main window centre %3,%4")
@@ -198,10 +198,10 @@ void TestPresenceX11::optionsWithTakenCombinationLeavesNoHotKey()
         dialog.hkActivation->SetHotKey(0x4079);
         dialog.btnOK->click();
     });
-    m_fx->form->actOptions->trigger();
+    command(*m_fx->form, "actOptions")->trigger();
 
-    QCOMPARE(m_fx->noticeTexts(), QStringList {QStringLiteral("Unable register hot key!")});
-    QCOMPARE(ActivationKey, qint32(0x4079));
+    QCOMPARE(m_fx->boxes.texts(), QStringList {QStringLiteral("Unable register hot key!")});
+    QCOMPARE(m_fx->form->settings().ActivationKey, qint32(0x4079));
     // No combination belongs to this program now: the old one reaches other windows, and the
     // taken one still calls up the program that holds it.
     QVERIFY(pressIsDelivered(QStringLiteral("ctrl+F8"), QStringLiteral("Ctrl+F8")));
@@ -226,15 +226,15 @@ void TestPresenceX11::alwaysOnTopTogglesWithoutRemappingTheWindow()
             QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_STATE")})
             .contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
     };
-    QVERIFY(!form.actTopMost->isChecked());
+    QVERIFY(!command(form, "actTopMost")->isChecked());
     QVERIFY(!above());
     int unmaps = 0;
     connect(form.windowHandle(), &QWindow::visibleChanged, this,
         [&unmaps](bool visible) { unmaps += visible ? 0 : 1; });
 
-    form.actTopMost->trigger();
+    command(form, "actTopMost")->trigger();
     QVERIFY(QTest::qWaitFor(above, kWaitMs));
-    form.actTopMost->trigger();
+    command(form, "actTopMost")->trigger();
     QVERIFY(QTest::qWaitFor([&] { return !above(); }, kWaitMs));
     QCOMPARE(unmaps, 0);
     QCOMPARE(QString::number(form.winId()), id);

@@ -2,7 +2,6 @@
 // temporary folder that stands in for the user's configuration directory.
 
 #include "common/Common.h"
-#include "common/Declare.h"
 #include "settings/Registry.h"
 #include "settings/Settings.h"
 
@@ -13,10 +12,12 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -88,8 +89,20 @@ class TestSettingsStore final : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TRegistry> m_registry;
 
-    QString SettingsFile() const { return SettingsFilePath(); }
+    QString SettingsFile() const { return m_registry->FilePath(); }
+    Settings Load() { return LoadSettingsValues(m_registry.get()); }
+    bool Save(const Settings& settings) { return SaveSettingsValues(m_registry.get(), settings); }
+    QString ReadRegString(const QString& name, const QString& def)
+    {
+        return m_registry->ReadRegString(name, def);
+    }
+    bool WriteRegString(const QString& name, const QString& v) { return m_registry->WriteRegString(name, v); }
+    qint32 ReadRegInt(const QString& name, qint32 def) { return m_registry->ReadRegInt(name, def); }
+    bool WriteRegInt(const QString& name, qint32 value) { return m_registry->WriteRegInt(name, value); }
+    bool ReadRegBool(const QString& name, bool def) { return m_registry->ReadRegBool(name, def); }
+    bool WriteRegBool(const QString& name, bool value) { return m_registry->WriteRegBool(name, value); }
 
     void WriteFile(const QByteArray& bytes)
     {
@@ -105,7 +118,10 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    RegistryFile Stored() const { return RegistryFile::Parse(ReadFile(), SettingsKeyPath(ProductName)); }
+    RegistryFile Stored() const
+    {
+        return RegistryFile::Parse(ReadFile(), SettingsKeyPath(QString::fromLatin1(ProductName)));
+    }
 
     QByteArray StoredData(const QString& name) const
     {
@@ -129,21 +145,19 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
-        ProductName = QStringLiteral("Pastewise");
-        CreateSettingsRegistry();
-        QVERIFY(SettingsRegistry);
+        m_registry = std::make_unique<TRegistry>(QString::fromLatin1(ProductName));
     }
 
     void cleanup()
     {
-        ReleaseSettingsRegistry();
+        m_registry.reset();
         m_dir.reset();
     }
 
     void filePathFollowsEnvironmentAndProductName()
     {
         QCOMPARE(SettingsFile(), m_dir->path() + QStringLiteral("/Quillmoor/Pastewise/Settings.reg"));
-        ProductName = QStringLiteral("Other");
+        m_registry = std::make_unique<TRegistry>(QStringLiteral("Other"));
         QCOMPARE(SettingsFile(), m_dir->path() + QStringLiteral("/Quillmoor/Other/Settings.reg"));
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", "/home/someone");
@@ -153,7 +167,7 @@ private Q_SLOTS:
         }
         qputenv("HOME", home);
         for (const QString& bad : {QString(), QStringLiteral(".."), QStringLiteral("a/../b")}) {
-            ProductName = bad;
+            m_registry = std::make_unique<TRegistry>(bad);
             QVERIFY(SettingsFile().isEmpty());
             QCOMPARE(ReadRegInt(QStringLiteral("X"), 7), 7);
             QVERIFY(!WriteRegInt(QStringLiteral("X"), 1));
@@ -163,32 +177,29 @@ private Q_SLOTS:
 
     void firstStartCreatesKeyAndGivesDefaults()
     {
-        ActivationKey = 5;
-        AutoAppend = true;
-        AutoAppendStr = QStringLiteral("x");
-        CompactMode = true;
-        CommandChecks checks;
-        checks.TopMost = true;
-        LoadSettingsValues(checks);
+        const Settings settings = Load();
         QCOMPARE(ReadFile(), KeyOnly);
-        QCOMPARE(ActivationKey, 16503);
-        QCOMPARE(AutoAppend, false);
-        QCOMPARE(AutoAppendStr, QString());
-        QCOMPARE(CompactMode, false);
-        QCOMPARE(checks.TrayIcon, true);
-        QCOMPARE(checks.PasteAutoHide, true);
-        QCOMPARE(checks.TopMost, false);
-        const PlacementToApply placement = LoadWindowPlacementValues();
+        QCOMPARE(settings.ActivationKey, 16503);
+        QCOMPARE(settings.AutoAppend, false);
+        QCOMPARE(settings.AutoAppendStr, QString());
+        QCOMPARE(settings.CompactMode, false);
+        QCOMPARE(settings.TrayIcon, true);
+        QCOMPARE(settings.PasteAutoHide, true);
+        QCOMPARE(settings.TopMost, false);
+        QCOMPARE(settings.CurTable, QString());
+        const PlacementToApply placement = PlacementToApplyFrom(settings);
         QCOMPARE(placement.ApplyBounds, false);
         QCOMPARE(placement.Maximize, false);
     }
 
     void withoutAccessorReadsDefaultAndWritesFail()
     {
-        ReleaseSettingsRegistry();
-        QCOMPARE(ReadRegString(QStringLiteral("S"), QStringLiteral("d")), QStringLiteral("d"));
-        QVERIFY(!WriteRegString(QStringLiteral("S"), QStringLiteral("v")));
-        QVERIFY(!QFile::exists(SettingsFile()));
+        const QString file = SettingsFile();
+        const Settings settings = LoadSettingsValues(nullptr);
+        QCOMPARE(settings.TrayIcon, true);
+        QCOMPARE(settings.ActivationKey, 16503);
+        QVERIFY(!SaveSettingsValues(nullptr, settings));
+        QVERIFY(!QFile::exists(file));
     }
 
     void readsStoredValues_data()
@@ -219,11 +230,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, line);
         WriteFile(KeyOnly + line + '\n');
-        CommandChecks checks;
-        LoadSettingsValues(checks);
-        QTEST(ActivationKey, "activationKey");
-        QTEST(checks.TopMost, "topMost");
-        QTEST(AutoAppendStr, "autoAppendStr");
+        const Settings settings = Load();
+        QTEST(settings.ActivationKey, "activationKey");
+        QTEST(settings.TopMost, "topMost");
+        QTEST(settings.AutoAppendStr, "autoAppendStr");
         QCOMPARE(ReadFile(), KeyOnly + line + '\n');
     }
 
@@ -252,7 +262,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, lines);
         WriteFile(KeyOnly + lines);
-        const PlacementToApply placement = LoadWindowPlacementValues();
+        const PlacementToApply placement = PlacementToApplyFrom(Load());
         QTEST(placement.ApplyBounds, "apply");
         QTEST(placement.Maximize, "maximize");
         QCOMPARE(placement.Bounds.Top, 20);
@@ -263,13 +273,16 @@ private Q_SLOTS:
     void freshFileGetsAllValuesInExitOrder()
     {
         WriteFile(KeyOnly + "\"ActivationKey\"=dword:00000000\n");
-        CommandChecks checks;
-        LoadSettingsValues(checks);
+        Settings settings = Load();
         QVERIFY(QFile::remove(SettingsFile()));
-        AutoAppendStr = QStringLiteral("Grüße \"\\t\"");
-        CurTable = QStringLiteral("Tabelle");
-        SaveWindowPlacementValues(WindowBounds {-4, 10, 0, 300, true});
-        QVERIFY(SaveSettingsValues(checks));
+        settings.AutoAppendStr = QStringLiteral("Grüße \"\\t\"");
+        settings.CurTable = QStringLiteral("Tabelle");
+        settings.WindowLeft = -4;
+        settings.WindowTop = 10;
+        settings.WindowWidth = 0;
+        settings.WindowHeight = 300;
+        settings.WindowMaximized = true;
+        QVERIFY(Save(settings));
 
         const QStringList expected {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight",
             "WindowMaximized", "ActivationKey", "FirstRun", "AutoAppend", "AutoAppendStr", "TrayIcon",
@@ -279,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(ReadRegInt(QStringLiteral("FirstRun"), 7), 0);
         QCOMPARE(ReadRegInt(QStringLiteral("WindowLeft"), 0), -4);
         QCOMPARE(ReadRegBool(QStringLiteral("TrayIcon"), false), true);
-        QCOMPARE(ReadRegString(QStringLiteral("AutoAppendStr"), QString()), AutoAppendStr);
+        QCOMPARE(ReadRegString(QStringLiteral("AutoAppendStr"), QString()), settings.AutoAppendStr);
     }
 
     void corruptFileGivesDefaultsAndIsRepaired()
@@ -290,9 +303,7 @@ private Q_SLOTS:
             garbage.append(char(random.bounded(256)));
         WriteFile(garbage + "\n\"TopMost\"=dword:00000001\n" + KeyOnly
             + "\"TopMost\"=dword:zz\n\"CurTable\"=\"kept\"\n" + garbage);
-        CommandChecks checks;
-        LoadSettingsValues(checks);
-        QCOMPARE(checks.TopMost, false);
+        QCOMPARE(Load().TopMost, false);
         QCOMPARE(ReadRegString(QStringLiteral("CurTable"), QString()), QStringLiteral("kept"));
         QVERIFY(WriteRegBool(QStringLiteral("TopMost"), true));
         QCOMPARE(ReadFile(), KeyOnly + "\"CurTable\"=\"kept\"\n\"TopMost\"=dword:00000001\n");
@@ -365,7 +376,7 @@ private Q_SLOTS:
         std::vector<std::unique_ptr<QThread>> threads;
         for (int w = 0; w < Writers; ++w) {
             threads.emplace_back(QThread::create([w] {
-                TRegistry copy;
+                TRegistry copy(QString::fromLatin1(ProductName));
                 for (int i = 0; i < Values; ++i)
                     copy.WriteValue(
                         {QStringLiteral("W%1V%2").arg(w).arg(i), RegType::Dword, EncodeDword(w * 1000 + i)});
@@ -390,17 +401,16 @@ private Q_SLOTS:
         WriteFile(KeyOnly + lines + "\"TopMost\"=dword:00000001\n");
         QVERIFY(ReadFile().size() < 500 * 1024);
         OpenCounter opens(QFileInfo(SettingsFile()).absolutePath());
-        CommandChecks checks;
-        LoadSettingsValues(checks);
-        LoadWindowPlacementValues();
+        Settings settings = Load();
         ReadRegString(QStringLiteral("CurTable"), QString());
         QCOMPARE(opens.Take("Settings.reg"), 1);
-        QVERIFY(checks.TopMost);
+        QVERIFY(settings.TopMost);
 
-        BeginRegBatch();
-        SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
-        SaveSettingsValues(checks);
-        QVERIFY(EndRegBatch());
+        settings.WindowLeft = 1;
+        settings.WindowTop = 2;
+        settings.WindowWidth = 300;
+        settings.WindowHeight = 400;
+        QVERIFY(Save(settings));
         QCOMPARE(opens.Take("Settings.reg"), 1);
         QCOMPARE(StoredNames().size(), Names + 14);
     }
@@ -408,19 +418,19 @@ private Q_SLOTS:
     void heldLockIsWaitedForOnceAndLeavesTheFile()
     {
         WriteFile(KeyOnly + "\"TopMost\"=dword:00000001\n");
-        CommandChecks checks;
-        LoadSettingsValues(checks);
+        Settings settings = Load();
         const QByteArray before = ReadFile();
         // Another copy stopped while it held the lock.
         const int held
             = ::open(QFile::encodeName(SettingsFile() + ".lock").constData(), O_RDWR | O_CREAT, 0600);
         QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
         OpenCounter opens(QFileInfo(SettingsFile()).absolutePath());
-        checks.TopMost = false;
-        BeginRegBatch();
-        SaveWindowPlacementValues(WindowBounds {1, 2, 300, 400, false});
-        SaveSettingsValues(checks);
-        const bool written = EndRegBatch();
+        settings.TopMost = false;
+        settings.WindowLeft = 1;
+        settings.WindowTop = 2;
+        settings.WindowWidth = 300;
+        settings.WindowHeight = 400;
+        const bool written = Save(settings);
         ::close(held);
         QCOMPARE(opens.Take("Settings.reg.lock"), 1);
         QVERIFY(!written);
@@ -457,9 +467,7 @@ private Q_SLOTS:
         QFETCH(bool, copied);
         QFETCH(QString, other);
         WriteFile(content);
-        CommandChecks checks;
-        LoadSettingsValues(checks);
-        QVERIFY(SaveSettingsValues(checks));
+        QVERIFY(Save(Load()));
         QFile copy(SettingsFile() + ".bak");
         QCOMPARE(copy.exists(), copied);
         if (copied) {
@@ -473,26 +481,71 @@ private Q_SLOTS:
     void copiesKeepEachOthersChangesAndTheRememberedTable()
     {
         WriteFile(KeyOnly + "\"CurTable\"=\"Mail\"\n");
-        TRegistry* mine = SettingsRegistry;
-        TRegistry other;
-        CommandChecks checks;
-        LoadSettingsValues(checks);
-        SettingsRegistry = &other;
-        CommandChecks otherChecks;
-        LoadSettingsValues(otherChecks);
+        TRegistry other(QString::fromLatin1(ProductName));
+        Settings settings = Load();
+        Settings otherSettings = LoadSettingsValues(&other);
 
         // Neither copy could open its library, so neither opened a table.
-        CurTable.clear();
-        otherChecks.TopMost = true;
-        const bool otherSaved = SaveSettingsValues(otherChecks);
-        SettingsRegistry = mine;
-        QVERIFY(otherSaved);
-        AutoAppendStr = QStringLiteral("sig");
-        QVERIFY(SaveSettingsValues(checks));
+        settings.CurTable.clear();
+        otherSettings.CurTable.clear();
+        otherSettings.TopMost = true;
+        QVERIFY(SaveSettingsValues(&other, otherSettings));
+        settings.AutoAppendStr = QStringLiteral("sig");
+        QVERIFY(Save(settings));
 
         QCOMPARE(StoredData(QStringLiteral("TopMost")), EncodeDword(1));
         QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("AutoAppendStr"))), QStringLiteral("sig"));
         QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("CurTable"))), QStringLiteral("Mail"));
+    }
+
+    void everySettingComesBackAsSaved()
+    {
+        // Each differs from its default, so one that is not saved or not read shows.
+        Settings saved;
+        saved.WindowLeft = 11;
+        saved.WindowTop = 22;
+        saved.WindowWidth = 333;
+        saved.WindowHeight = 444;
+        saved.WindowMaximized = true;
+        saved.ActivationKey = 0x7fff4078;
+        saved.AutoAppend = true;
+        saved.AutoAppendStr = QStringLiteral("\\cr ß");
+        saved.TrayIcon = false;
+        saved.PasteAutoHide = false;
+        saved.TopMost = true;
+        saved.CompactMode = true;
+        saved.CurTable = QStringLiteral("Tabelle");
+        QVERIFY(Save(saved));
+        TRegistry nextRun(QString::fromLatin1(ProductName));
+        QCOMPARE(LoadSettingsValues(&nextRun), saved);
+    }
+
+    void lockLeftByAKilledWriterBlocksNothing()
+    {
+        WriteFile(KeyOnly + "\"CurTable\"=\"Mail\"\n");
+        // Another copy killed while it held the lock, half way through its temporary file.
+        const QByteArray lockPath = QFile::encodeName(SettingsFile() + ".lock");
+        const QByteArray tempPath = QFile::encodeName(SettingsFile() + ".tmp");
+        const pid_t writer = ::fork();
+        QVERIFY(writer >= 0);
+        if (writer == 0) {
+            const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0600);
+            const int temp = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (lock >= 0 && ::flock(lock, LOCK_EX) == 0 && temp >= 0 && ::write(temp, "Windows", 7) == 7)
+                ::raise(SIGKILL);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(writer, &status, 0), writer);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+        Settings settings = Load();
+        settings.TopMost = true;
+        QVERIFY(Save(settings));
+        QCOMPARE(StoredData(QStringLiteral("TopMost")), EncodeDword(1));
+        QCOMPARE(DecodeRegSz(StoredData(QStringLiteral("CurTable"))), QStringLiteral("Mail"));
+        QCOMPARE(QDir(QFileInfo(SettingsFile()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"Settings.reg", "Settings.reg.lock"}));
     }
 };
 

@@ -1,34 +1,20 @@
 // Table commands and tab switching on the real main window, against a real library file.
 
+#include "tests/support/MainWindowFixture.h"
+
 #include "app/Images.h"
-#include "app/MainForm.h"
 #include "app/TableTabs.h"
-#include "common/Declare.h"
 #include "common/Errors.h"
-#include "common/MessageBoxes.h"
-#include "library/LibraryConnection.h"
-#include "library/TableDataset.h"
-#include "library/TableList.h"
-#include "platform/FakePlatform.h"
+#include "library/LibrarySession.h"
 
-#include <QApplication>
 #include <QInputDialog>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <QUuid>
-
-#include <memory>
 
 namespace {
-struct Box {
-    BoxKind kind;
-    QString caption;
-    QString text;
-};
+const LibrarySession& session(const TfrmMain& form)
+{
+    return *form.findChild<LibrarySession*>();
+}
 
 // Answers every QInputDialog the program opens, in order; an exhausted list answers Cancel.
 class InputAnswers final : public QObject {
@@ -67,8 +53,8 @@ private:
 QStringList tabTexts(const TfrmMain& form)
 {
     QStringList texts;
-    for (int i = 0; i < form.TabCtrl->count(); ++i)
-        texts << form.TabCtrl->tabText(i).replace(QStringLiteral("&&"), QStringLiteral("&"));
+    for (int i = 0; i < TabCtrl(form)->count(); ++i)
+        texts << TabCtrl(form)->tabText(i).replace(QStringLiteral("&&"), QStringLiteral("&"));
     return texts;
 }
 } // namespace
@@ -92,91 +78,26 @@ private Q_SLOTS:
     void tableThatFailedToOpenLooksClosedAndOpensOnAClick();
 
 private:
-    std::unique_ptr<TfrmMain> makeForm();
-    void exec(const QString& sql);
-    QStringList rows(const QString& table);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_library;
-    QList<Box> m_boxes;
-    bool m_confirmAnswer = true;
-    // Offscreen there is no desktop to grab the hotkey from; the fake one grants it.
-    FakePlatform m_desktop;
+    std::unique_ptr<MainWindowFixture> m_fx;
 };
 
 void TestTableCommands::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
-    m_library = m_dir->path() + QStringLiteral("/pastewise.mdb");
-    exec(QStringLiteral("CREATE TABLE \"Mail\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
-    exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE, value TEXT)"));
-    exec(QStringLiteral("INSERT INTO \"Mail\" VALUES ('bye', 'Bye now'), ('hello', 'Hello there')"));
-    exec(QStringLiteral("INSERT INTO \"Code\" VALUES ('loop', 'for (;;) {}')"));
-    m_boxes.clear();
-    m_confirmAnswer = true;
-    SetBoxObserver([this](BoxKind kind, const QString& caption, const QString& text) {
-        m_boxes.append({kind, caption, text});
-        return m_confirmAnswer;
-    });
-    CurTable.clear();
+    m_fx = std::make_unique<MainWindowFixture>();
+    m_fx->addTable(QStringLiteral("Mail"),
+        {{QStringLiteral("bye"), QStringLiteral("Bye now")},
+            {QStringLiteral("hello"), QStringLiteral("Hello there")}});
+    m_fx->addTable(QStringLiteral("Code"), {{QStringLiteral("loop"), QStringLiteral("for (;;) {}")}});
 }
 
 void TestTableCommands::cleanup()
 {
-    SetBoxObserver({});
-    delete TableList;
-    TableList = nullptr;
-    m_dir.reset();
-}
-
-void TestTableCommands::exec(const QString& sql)
-{
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_library);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(sql), qPrintable(sql));
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
-QStringList TestTableCommands::rows(const QString& table)
-{
-    QStringList result;
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_library);
-        if (db.open()) {
-            QSqlQuery query(db);
-            QString quoted = table;
-            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            if (query.exec(QStringLiteral("SELECT name FROM \"%1\" ORDER BY name").arg(quoted)))
-                while (query.next())
-                    result << query.value(0).toString();
-            else
-                result << QStringLiteral("<no table>");
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
-}
-
-std::unique_ptr<TfrmMain> TestTableCommands::makeForm()
-{
-    delete TableList;
-    TableList = nullptr;
-    auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
-    form->FormCreate();
-    return form;
+    m_fx.reset();
 }
 
 void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
     {
         InputAnswers answers({QStringLiteral("Links")});
@@ -187,13 +108,13 @@ void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
     }
     QCOMPARE(tabTexts(*form),
         (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Links")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
     // The listed tables and the new one all carry the table picture.
     const QImage picture = CommandImage(20).pixmap(16, 16).toImage();
-    for (int i = 0; i < form->TabCtrl->count(); ++i)
-        QCOMPARE(form->TabCtrl->tabIcon(i).pixmap(16, 16).toImage(), picture);
-    QCOMPARE(form->TabCtrl->currentIndex(), 2);
-    QCOMPARE(CurTable, QStringLiteral("Links"));
+    for (int i = 0; i < TabCtrl(*form)->count(); ++i)
+        QCOMPARE(TabCtrl(*form)->tabIcon(i).pixmap(16, 16).toImage(), picture);
+    QCOMPARE(TabCtrl(*form)->currentIndex(), 2);
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Links"));
     QVERIFY(form->tbl->Active());
     QCOMPARE(form->tbl->RecordCount(), 0);
 
@@ -201,27 +122,27 @@ void TestTableCommands::newTableIsAddedLastSelectedAndOpenedEmpty()
     for (const QStringList& answers : {QStringList {}, QStringList {QString()}}) {
         InputAnswers input(answers);
         form->actNewTableExecute();
-        QCOMPARE(form->TabCtrl->count(), 3);
+        QCOMPARE(TabCtrl(*form)->count(), 3);
     }
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_fx->boxes.isEmpty());
 }
 
 void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     {
         // "mail" is taken in another case: the notice, then the box opens empty again.
         InputAnswers answers({QStringLiteral("mail"), QStringLiteral("Notes")});
         form->actNewTableExecute();
         QCOMPARE(answers.initialTexts, (QStringList {QString(), QString()}));
     }
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].kind, BoxKind::Notice);
-    QCOMPARE(m_boxes[0].caption, QStringLiteral("Pastewise"));
-    QCOMPARE(m_boxes[0].text, QStringLiteral("Table name already exists, please choose another name!"));
-    QCOMPARE(CurTable, QStringLiteral("Notes"));
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(m_fx->boxes[0].kind, BoxKind::Notice);
+    QCOMPARE(m_fx->boxes[0].caption, QStringLiteral("Pastewise"));
+    QCOMPARE(m_fx->boxes[0].text, QStringLiteral("Table name already exists, please choose another name!"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Notes"));
 
-    m_boxes.clear();
+    m_fx->boxes.clear();
     {
         // Renaming to its own name, even in another case, is refused too; then Cancel.
         InputAnswers answers({QStringLiteral("NOTES")});
@@ -231,25 +152,26 @@ void TestTableCommands::newAndRenameRefuseExistingNamesWhateverTheirCase()
         QCOMPARE(answers.prompts.value(0), QStringLiteral("New Table Name:"));
         QCOMPARE(answers.initialTexts.value(0), QString());
     }
-    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_fx->boxes.size(), 1);
     QCOMPARE(tabTexts(*form).last(), QStringLiteral("Notes"));
-    QCOMPARE(CurTable, QStringLiteral("Notes"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Notes"));
 }
 
 void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     const QStringList names
         = {QStringLiteral("My \"quoted\" table"), QStringLiteral("x; DROP TABLE Mail; --"),
             QStringLiteral("select"), QStringLiteral("Tom & Jerry"), QStringLiteral("Zürich ✓")};
     for (const QString& name : names) {
         InputAnswers answers({name});
         form->actNewTableExecute();
-        QCOMPARE(CurTable, name);
+        QCOMPARE(session(*form).CurTable(), name);
         QCOMPARE(form->tbl->TableName(), name);
     }
     QCOMPARE(tabTexts(*form).mid(2), names);
-    QCOMPARE(rows(QStringLiteral("Mail")), (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
+    QCOMPARE(m_fx->storedNames(QStringLiteral("Mail")),
+        (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
 
     // A name the engine itself refuses shows its error and changes nothing.
     {
@@ -257,182 +179,181 @@ void TestTableCommands::hostileNamesAreStoredVerbatimAndInjectNothing()
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actNewTableExecute());
     }
     QCOMPARE(tabTexts(*form).mid(2), names);
-    QCOMPARE(CurTable, names.last());
+    QCOMPARE(session(*form).CurTable(), names.last());
     QVERIFY(form->tbl->Active());
 
     // Deleting one of them drops exactly that table.
     form->actDeleteTableExecute();
-    QCOMPARE(m_boxes.last().text, QStringLiteral("Are you sure to delete Zürich ✓?"));
-    QCOMPARE(rows(names.last()), QStringList {QStringLiteral("<no table>")});
-    QCOMPARE(rows(QStringLiteral("Mail")).size(), 2);
+    QCOMPARE(m_fx->boxes.last().text, QStringLiteral("Are you sure to delete Zürich ✓?"));
+    QCOMPARE(m_fx->storedNames(names.last()), QStringList {QStringLiteral("<no table>")});
+    QCOMPARE(m_fx->storedNames(QStringLiteral("Mail")).size(), 2);
 }
 
 void TestTableCommands::deleteAsksFirstAndOpensTheFirstRemainingTable()
 {
-    auto form = makeForm();
-    form->TabCtrl->setCurrentIndex(1); // the user clicks "Code"
-    QCOMPARE(CurTable, QStringLiteral("Code"));
+    TfrmMain* form = &m_fx->create();
+    TabCtrl(*form)->setCurrentIndex(1); // the user clicks "Code"
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Code"));
 
-    m_confirmAnswer = false;
+    m_fx->boxes.answer = false;
     form->actDeleteTableExecute();
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].kind, BoxKind::Confirm);
-    QCOMPARE(m_boxes[0].caption, QStringLiteral("Confirm"));
-    QCOMPARE(m_boxes[0].text, QStringLiteral("Are you sure to delete Code?"));
-    QCOMPARE(form->TabCtrl->count(), 2);
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(m_fx->boxes[0].kind, BoxKind::Confirm);
+    QCOMPARE(m_fx->boxes[0].caption, QStringLiteral("Confirm"));
+    QCOMPARE(m_fx->boxes[0].text, QStringLiteral("Are you sure to delete Code?"));
+    QCOMPARE(TabCtrl(*form)->count(), 2);
 
-    m_confirmAnswer = true;
+    m_fx->boxes.answer = true;
     form->actDeleteTableExecute();
     QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Mail")});
-    QCOMPARE(TableList->Names(), QStringList {QStringLiteral("Mail")});
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).TableList().Names(), QStringList {QStringLiteral("Mail")});
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
-    QCOMPARE(rows(QStringLiteral("Code")), QStringList {QStringLiteral("<no table>")});
+    QCOMPARE(m_fx->storedNames(QStringLiteral("Code")), QStringList {QStringLiteral("<no table>")});
 }
 
 void TestTableCommands::deletingTheLastTableLeavesNothingOpen()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     form->actDeleteTableExecute();
     form->actDeleteTableExecute();
-    QCOMPARE(form->TabCtrl->count(), 0);
-    QVERIFY(TableList->IsEmpty());
+    QCOMPARE(TabCtrl(*form)->count(), 0);
+    QVERIFY(session(*form).TableList().IsEmpty());
     QVERIFY(!form->tbl->Active());
     // With no table open the commands have nothing to act on: no box, nothing dropped.
-    m_boxes.clear();
+    m_fx->boxes.clear();
     form->actDeleteTableExecute();
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_fx->boxes.isEmpty());
     form->FormDestroy();
 }
 
 void TestTableCommands::renameKeepsRowsAndEverythingInStep()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     {
         InputAnswers answers({QStringLiteral("Letters")});
         form->actRenameTableExecute();
     }
     QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Letters"), QStringLiteral("Code")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
-    QCOMPARE(CurTable, QStringLiteral("Letters"));
-    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Letters"));
+    QCOMPARE(TabCtrl(*form)->currentIndex(), 0);
     QCOMPARE(form->tbl->RecordCount(), 2);
-    QCOMPARE(rows(QStringLiteral("Letters")), (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
+    QCOMPARE(m_fx->storedNames(QStringLiteral("Letters")),
+        (QStringList {QStringLiteral("bye"), QStringLiteral("hello")}));
 
     // The old name is free again, the new one is taken.
     {
         InputAnswers answers({QStringLiteral("letters"), QStringLiteral("Mail")});
         form->actNewTableExecute();
     }
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(m_fx->boxes.size(), 1);
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
 }
 
 void TestTableCommands::refusedRenameLeavesEverythingAsItWas()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     form->tbl->Next();
     {
         InputAnswers answers({QStringLiteral("sqlite_x")});
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actRenameTableExecute());
     }
     QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
-    QCOMPARE(TableList->Names(), tabTexts(*form));
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).TableList().Names(), tabTexts(*form));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
     QVERIFY(form->tbl->Active());
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
-    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(TabCtrl(*form)->currentIndex(), 0);
 }
 
 void TestTableCommands::tabSwitchStoresPendingChangeOrStaysOnTheOpenTable()
 {
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     form->tbl->SetValue(QStringLiteral("Bye, changed"));
-    form->TabCtrl->setCurrentIndex(1);
-    QCOMPARE(CurTable, QStringLiteral("Code"));
+    TabCtrl(*form)->setCurrentIndex(1);
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Code"));
 
     // Back on Mail, a rename to a taken name is pending: the switch is refused and the
     // tab of the table that stays open is selected again.
-    form->TabCtrl->setCurrentIndex(0);
+    TabCtrl(*form)->setCurrentIndex(0);
     QCOMPARE(form->tbl->Value(), QStringLiteral("Bye, changed"));
     form->tbl->SetName(QStringLiteral("HELLO"));
-    m_confirmAnswer = false; // Go Back when the refusal asks what to do
+    m_fx->boxes.answer = false; // Go Back when the refusal asks what to do
     form->TabCtrlChange(1);
-    QCOMPARE(m_boxes.last().kind, BoxKind::Choice);
-    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(m_fx->boxes.last().kind, BoxKind::Choice);
+    QCOMPARE(TabCtrl(*form)->currentIndex(), 0);
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
     QCOMPARE(form->tbl->State(), DatasetState::Edit);
-    QCOMPARE(CurTable, QStringLiteral("Mail"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Mail"));
 
     // New Table while the change cannot be stored: the table exists, the open one stays.
     {
         InputAnswers answers({QStringLiteral("Fresh")});
         QVERIFY_THROWS_EXCEPTION(DatabaseError, form->actNewTableExecute());
     }
-    QCOMPARE(form->TabCtrl->count(), 3);
-    QCOMPARE(form->TabCtrl->currentIndex(), 0);
+    QCOMPARE(TabCtrl(*form)->count(), 3);
+    QCOMPARE(TabCtrl(*form)->currentIndex(), 0);
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Mail"));
 }
 
 void TestTableCommands::tableCommandsDoNothingWithoutAnOpenTable()
 {
-    exec(QStringLiteral("DROP TABLE \"Mail\""));
-    exec(QStringLiteral("DROP TABLE \"Code\""));
-    auto form = makeForm();
-    QCOMPARE(form->TabCtrl->count(), 0);
+    m_fx->exec(QStringLiteral("DROP TABLE \"Mail\""));
+    m_fx->exec(QStringLiteral("DROP TABLE \"Code\""));
+    TfrmMain* form = &m_fx->create();
+    QCOMPARE(TabCtrl(*form)->count(), 0);
     form->actDeleteTableExecute();
     {
         InputAnswers answers({QStringLiteral("Anything")});
         form->actRenameTableExecute();
         QVERIFY(answers.captions.isEmpty());
     }
-    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(m_fx->boxes.isEmpty());
     // New Table still works on an empty library.
     {
         InputAnswers answers({QStringLiteral("First")});
         form->actNewTableExecute();
     }
     QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("First")});
-    QCOMPARE(CurTable, QStringLiteral("First"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("First"));
 }
 
 void TestTableCommands::startsAgainstTheSameFileAfterChanges()
 {
     {
-        auto form = makeForm();
+        TfrmMain* form = &m_fx->create();
         InputAnswers answers({QStringLiteral("Later"), QStringLiteral("Renamed")});
         form->actNewTableExecute();
         form->actRenameTableExecute();
         form->FormDestroy();
     }
-    auto form = makeForm();
+    TfrmMain* form = &m_fx->create();
     QCOMPARE(tabTexts(*form),
         (QStringList {QStringLiteral("Mail"), QStringLiteral("Code"), QStringLiteral("Renamed")}));
-    QCOMPARE(CurTable, QStringLiteral("Renamed"));
+    QCOMPARE(session(*form).CurTable(), QStringLiteral("Renamed"));
 }
 
 void TestTableCommands::tableThatFailedToOpenLooksClosedAndOpensOnAClick()
 {
     // The first table, opened at start, was made by another tool without the columns needed.
-    exec(QStringLiteral("DROP TABLE \"Mail\""));
-    exec(QStringLiteral("DROP TABLE \"Code\""));
-    exec(QStringLiteral("CREATE TABLE \"Broken\" (a, b)"));
-    exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT, value TEXT)"));
-    delete TableList;
-    TableList = nullptr;
-    auto form = std::make_unique<TfrmMain>(m_library, &m_desktop);
-    QVERIFY_THROWS_EXCEPTION(DatabaseError, form->FormCreate());
+    m_fx->exec(QStringLiteral("DROP TABLE \"Mail\""));
+    m_fx->exec(QStringLiteral("DROP TABLE \"Code\""));
+    m_fx->exec(QStringLiteral("CREATE TABLE \"Broken\" (a, b)"));
+    m_fx->exec(QStringLiteral("CREATE TABLE \"Code\" (name TEXT, value TEXT)"));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, m_fx->create());
+    TfrmMain* form = m_fx->form.get();
     form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    auto* tabs = qobject_cast<TTableTabs*>(form->TabCtrl);
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    auto* tabs = qobject_cast<TTableTabs*>(TabCtrl(*form));
     QVERIFY(tabs != nullptr);
     QVERIFY(!form->tbl->Active());
     QVERIFY(!tabs->LooksSelected(0) && !tabs->LooksSelected(1));
 
     // Mended, the table opens with a click on its tab, the one the strip holds as current.
-    exec(QStringLiteral("DROP TABLE \"Broken\""));
-    exec(QStringLiteral("CREATE TABLE \"Broken\" (name TEXT, value TEXT)"));
-    exec(QStringLiteral("INSERT INTO \"Broken\" VALUES ('fixed', 'yes')"));
+    m_fx->exec(QStringLiteral("DROP TABLE \"Broken\""));
+    m_fx->exec(QStringLiteral("CREATE TABLE \"Broken\" (name TEXT, value TEXT)"));
+    m_fx->exec(QStringLiteral("INSERT INTO \"Broken\" VALUES ('fixed', 'yes')"));
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Broken"));
     QCOMPARE(form->tbl->Name(), QStringLiteral("fixed"));

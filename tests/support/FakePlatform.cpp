@@ -1,4 +1,4 @@
-#include "platform/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 quint32 FakePlatform::FocusedWindow()
 {

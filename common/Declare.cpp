@@ -1,8 +1,0 @@
-#include "common/Declare.h"
-
-qint32 ActivationKey = 0;
-bool AutoAppend = false;
-QString AutoAppendStr;
-bool CompactMode = false;
-QString CurTable;
-quint32 TargetWindow = 0;
