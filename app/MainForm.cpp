@@ -15,7 +15,8 @@
 #include "library/LibrarySession.h"
 #include "delivery/PasteKeyRules.h"
 #include "library/TableDataset.h"
-#include "platform/X11Platform.h"
+#include "platform/DesktopPlatform.h"
+#include "platform/Platform.h"
 #include "settings/Registry.h"
 
 #include <QAction>
@@ -36,7 +37,7 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
 {
     // Platform
     if (m_platform == nullptr)
-        m_platform = new X11Platform(this);
+        m_platform = CreateDesktopPlatform(this);
     createDelivery();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -115,11 +116,18 @@ void TfrmMain::FormCreate()
     // 1 and 2: the accessor of the product's settings key.
     SettingsRegistry = std::make_unique<TRegistry>(QString::fromLatin1(ProductName));
     LoadSettings(); // 3
-    if (!RegisterHotKeyAtStartup()) // 4
-        ShowNotice(QStringLiteral("Unable register hot key!"));
+    if (!RegisterHotKeyAtStartup()) { // 4
+        // A desktop that lets no program take a global key would fail the same way at every
+        // start; the user is told once what to bind instead.
+        if (Desktop().Abilities().grabsHotKey)
+            ShowNotice(QStringLiteral("Unable register hot key!"));
+        else
+            AdviseCallUpCommand();
+    }
     m_timerId = startTimer(500); // 5
     // 6: the minimise event reaches OnMinimizeApp through changeEvent.
     LoadWindowPlacement(*this); // 7
+    ApplyDesktopAbilities();
     m_presence->SetTopMost(); // 8
     if (actTrayIcon->isChecked()) // 9
         m_presence->setTrayIconShown(true);

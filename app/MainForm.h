@@ -38,7 +38,8 @@ class TfrmMain final : public QWidget {
     Q_OBJECT
 public:
     // The library file is "pastewise.mdb" beside the executable; tests name another file.
-    // Without a platform the form makes the X11 one (it does nothing harmful offscreen).
+    // Without a platform the form makes the one for the desktop Qt runs on (X11 by default,
+    // which does nothing harmful offscreen).
     explicit TfrmMain(const QString& librarySource = QStringLiteral("pastewise.mdb"),
         Platform* platform = nullptr, QWidget* parent = nullptr);
 
@@ -104,6 +105,8 @@ public:
     // Copy and Quick Paste (MainFormDelivery.cpp).
     bool Copy();
     void Paste();
+    // Quick Paste where the desktop names no target window (Wayland).
+    void PasteWithoutTarget();
     void btnPasteClick();
     void actPasteExecute();
     void actCopyExecute();
@@ -121,6 +124,11 @@ public:
     void actTopMostExecute();
     void actOptionsExecute();
     WindowPresence& presence() const { return *m_presence; }
+
+    // What the desktop cannot do, said plainly (MainFormAbilities.cpp).
+    void ApplyDesktopAbilities();
+    // Where no global hotkey can be taken: the command to bind instead, shown once per user.
+    void AdviseCallUpCommand();
 
     // Layout (MainFormLayout.cpp).
     void FormResize();

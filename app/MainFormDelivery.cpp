@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/DesktopNotice.h"
 #include "common/MessageBoxes.h"
 #include "delivery/Delivery.h"
 #include "delivery/DesktopRoutines.h"
@@ -23,6 +24,10 @@ void TfrmMain::createDelivery()
         return frmSpecVar->Vars();
     };
     m_delivery = std::make_unique<Delivery>(Desktop(), SetClipboardText, askValues);
+    m_delivery->setStepAsideHooks({[this] { ShowWin(false); },
+        // The window has just stepped aside for the paste: a box would take the focus from
+        // the program the user is about to paste into.
+        [this](const QString& text) { ShowDesktopNotice(this, text); }});
 }
 
 namespace {

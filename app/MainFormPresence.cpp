@@ -46,7 +46,11 @@ void TfrmMain::actTopMostExecute()
 void TfrmMain::actOptionsExecute()
 {
     TOptionsHotKey hotKey;
-    hotKey.Register = [this](quint16 shortcut) { return m_presence->registerHotKey(shortcut); };
+    hotKey.Register = [this](quint16 shortcut) {
+        // Where no program may take a global key the value is only kept; the desktop's own
+        // shortcut runs the call-up command, which the user was told about at start.
+        return !Desktop().Abilities().grabsHotKey || m_presence->registerHotKey(shortcut);
+    };
     hotKey.Release = [this] { m_presence->releaseHotKey(); };
     TfrmOptions frmOptions(m_settings, std::move(hotKey), this);
     frmOptions.exec();

@@ -1,11 +1,14 @@
 #include "app/LayoutCalc.h"
 #include "app/MainForm.h"
 #include "app/PlacementFit.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
 
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 Q_LOGGING_CATEGORY(lcPlacement, "pastewise.placement")
@@ -17,9 +20,17 @@ Q_LOGGING_CATEGORY(lcPlacement, "pastewise.placement")
 void SaveWindowPlacement(TfrmMain& form)
 {
     Settings& settings = form.settings();
-    const QPoint frameTopLeft = form.pos();
-    settings.WindowLeft = frameTopLeft.x();
-    settings.WindowTop = frameTopLeft.y();
+    if (form.Desktop().Abilities().placesWindows) {
+        const QPoint frameTopLeft = form.pos();
+        settings.WindowLeft = frameTopLeft.x();
+        settings.WindowTop = frameTopLeft.y();
+    } else {
+        // Where the desktop places windows itself the program never learns where: the corner
+        // stored on a desktop that does tell stays for the next start there. None stored yet
+        // gives 0, so the size still comes back next time.
+        settings.WindowLeft = std::max(settings.WindowLeft, 0);
+        settings.WindowTop = std::max(settings.WindowTop, 0);
+    }
     // A maximised window stores its maximised bounds, as the window has them now.
     settings.WindowWidth = form.OuterWidth();
     settings.WindowHeight = form.OuterHeight();
@@ -46,7 +57,9 @@ void LoadWindowPlacement(TfrmMain& form)
             || fitted.height() != b.Height)
             qCInfo(lcPlacement) << "stored placement" << b.Left << b.Top << b.Width << b.Height
                                 << "is not usable here; placed at" << fitted;
-        form.move(fitted.topLeft());
+        // Only the size where the desktop decides the position itself.
+        if (form.Desktop().Abilities().placesWindows)
+            form.move(fitted.topLeft());
         form.resize(
             Design::ClientWidthFromOuter(fitted.width()), Design::ClientHeightFromOuter(fitted.height()));
     }

@@ -3,6 +3,7 @@
 #include "common/ShortcutValue.h"
 #include "delivery/DesktopRoutines.h"
 #include "delivery/PasteKeyRules.h"
+#include "delivery/StepAsidePaste.h"
 #include "delivery/TextRoutines.h"
 #include "platform/Platform.h"
 
@@ -63,6 +64,8 @@ bool Delivery::paste(const QString& text, const Options& options, const std::fun
     const std::optional<QString> expanded = expand(text, options);
     if (!expanded || !putOnClipboard(*expanded))
         return false;
+    if (!m_desktop.Abilities().tracksFocus)
+        return pasteWithoutTarget(options, minimise);
     // Read after the copy: the value prompt serves the timer, and a program the user
     // switched to meanwhile is the one to paste into.
     const quint32 target = m_target;
@@ -110,6 +113,39 @@ bool Delivery::sendPasteKeys(const QString& text)
         return false;
     }
     return true;
+}
+
+bool Delivery::pasteWithoutTarget(const Options& options, const std::function<void()>& minimise)
+{
+    // No window can be named as the target, so the one the desktop focuses next is it, and
+    // that only happens once this window is out of the way, whatever Auto Hide says. The text
+    // went on the clipboard while this program still had the focus, as Wayland requires.
+    if (!options.autoHide)
+        qCInfo(lcDelivery) << "this desktop names no paste target; stepping aside although Auto Hide At "
+                              "Paste is off";
+    const StepAsideOutcome outcome = PasteBySteppingAside(m_desktop, [&](StepAside how) {
+        if (how == StepAside::Minimise) {
+            minimise();
+        } else if (m_stepAside.hide) {
+            qCInfo(lcDelivery) << "minimising left the focus here; hiding the window";
+            m_stepAside.hide();
+        }
+    });
+    switch (outcome) {
+    case StepAsideOutcome::KeysSent:
+        return true;
+    case StepAsideOutcome::FocusStayed:
+        qCInfo(lcDelivery) << "the focus stayed here; no keys sent, the text is on the clipboard";
+        return false;
+    case StepAsideOutcome::NoKeys:
+    case StepAsideOutcome::KeysFailed:
+        qCInfo(lcDelivery) << "no paste keys on this desktop; the text is on the clipboard";
+        if (m_stepAside.tell && !std::exchange(m_toldClipboardPaste, true))
+            m_stepAside.tell(QStringLiteral("The text is on the clipboard: press Ctrl+V to paste it. This "
+                                            "desktop does not let Pastewise type into other programs."));
+        return false;
+    }
+    return false;
 }
 
 void Delivery::sampleTarget()

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class Platform;
 
@@ -40,6 +41,15 @@ public:
     // run when the window has to make way. True when the keys were sent.
     bool paste(const QString& text, const Options& options, const std::function<void()>& minimise);
 
+    // Where the desktop names no target window (Wayland): how the window gets out of the way
+    // completely when minimising leaves the focus here, and how the user is told, once, that
+    // the text waits on the clipboard. Unset, the window only minimises and nobody is told.
+    struct StepAsideHooks {
+        std::function<void()> hide;
+        std::function<void(const QString& text)> tell;
+    };
+    void setStepAsideHooks(StepAsideHooks hooks) { m_stepAside = std::move(hooks); }
+
     // The timer's sampling: follows the focus while it is in another program.
     void sampleTarget();
     // The activation hotkey's sampling, just before the window comes up.
@@ -60,10 +70,13 @@ private:
     // The keys for the window that has the focus now, with the PRIMARY selection set for
     // those that paste it.
     bool sendPasteKeys(const QString& text);
+    bool pasteWithoutTarget(const Options& options, const std::function<void()>& minimise);
 
     Platform& m_desktop;
     ClipboardSink m_clipboard;
     AskValues m_askValues;
     quint32 m_target = 0;
     QStringList m_pasteKeyRules;
+    StepAsideHooks m_stepAside;
+    bool m_toldClipboardPaste = false;
 };

@@ -18,6 +18,21 @@ struct WindowClass {
     bool isEmpty() const { return instance.isEmpty() && className.isEmpty(); }
 };
 
+// What the desktop lets a program do. Callers choose their sequence from this rather than from
+// the desktop's name: X11 can do all of it, a Wayland session little of it.
+struct PlatformAbilities {
+    // FocusedWindow names other programs' windows and ActivateWindow can bring them forward.
+    bool tracksFocus = true;
+    // GrabHotKey can take a system-wide key.
+    bool grabsHotKey = true;
+    // SendPasteKeys can reach another program.
+    bool sendsKeys = true;
+    // SetTopMost has an effect.
+    bool keepsOnTop = true;
+    // A window appears where the program puts it.
+    bool placesWindows = true;
+};
+
 class Platform : public QObject {
     Q_OBJECT
 
@@ -57,6 +72,9 @@ public:
 
     // Puts the window into the always-on-top band or takes it out, without hiding it.
     virtual void SetTopMost(QWindow* window, bool on) = 0;
+
+    // May ask the desktop the first time, so it is not for a constructor.
+    virtual PlatformAbilities Abilities() { return {}; }
 
 Q_SIGNALS:
     void hotKeyPressed();

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void trayCommandAddsAndRemovesTheIcon();
     void topMostFollowsTheCommandAndEveryShow();
     void optionsCommandOpensAFreshDialogEachTime();
+    void aDesktopWithoutGrabBandOrPlacementSaysSoOnce();
 };
 
 void TestPresence::cleanup()
@@ -319,6 +320,37 @@ void TestPresence::optionsCommandOpensAFreshDialogEachTime()
             QStringLiteral("UngrabHotKey"), QStringLiteral("GrabHotKey 32888")}));
     QVERIFY(fx.boxes.empty());
     QVERIFY(form.findChildren<TfrmOptions*>().isEmpty());
+}
+
+void TestPresence::aDesktopWithoutGrabBandOrPlacementSaysSoOnce()
+{
+    MainWindowFixture fx;
+    fx.addTable(QStringLiteral("Mail"));
+    fx.writeSettings(
+        {QStringLiteral("\"WindowLeft\"=dword:00000064"), QStringLiteral("\"WindowTop\"=dword:00000032")});
+    PlatformAbilities abilities;
+    abilities.tracksFocus = abilities.grabsHotKey = abilities.keepsOnTop = abilities.placesWindows = false;
+    fx.desktop.setAbilities(abilities);
+    fx.desktop.setGrabSucceeds(false);
+    TfrmMain& form = fx.start();
+    QCOMPARE(fx.boxes.size(), 1);
+    QVERIFY2(fx.boxes.first().text.endsWith(QStringLiteral(" --show")), qPrintable(fx.boxes.first().text));
+    QVERIFY(!command(form, "actTopMost")->isEnabled());
+    QVERIFY(command(form, "actTopMost")->toolTip().contains(QStringLiteral("not available")));
+
+    // The corner the desktop never reports is kept for a desktop that does.
+    form.move(7, 9);
+    form.FormDestroy();
+    QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillmoor/Pastewise/Settings.reg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray settings = file.readAll();
+    QVERIFY2(settings.contains("\"WindowLeft\"=dword:00000064")
+            && settings.contains("\"WindowTop\"=dword:00000032"),
+        settings.constData());
+
+    fx.boxes.clear();
+    fx.start();
+    QCOMPARE(fx.boxes.size(), 0);
 }
 
 QTEST_MAIN(TestPresence)

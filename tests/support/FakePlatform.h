@@ -26,8 +26,10 @@ public:
     bool GrabHotKey(quint16 shortcutValue) override;
     void UngrabHotKey() override;
     void SetTopMost(QWindow* window, bool on) override;
+    PlatformAbilities Abilities() override { return m_abilities; }
 
     // Answers.
+    void setAbilities(const PlatformAbilities& abilities) { m_abilities = abilities; }
     void setFocusedWindow(quint32 window) { m_focused = window; }
     void setOwnWindows(const QSet<quint32>& windows) { m_own = windows; }
     // A successful activation also moves the focus to the target.
@@ -65,6 +67,7 @@ private:
     quint32 m_focusAfterLeaving = 0;
     bool m_pasteKeysSucceed = true;
     bool m_grabSucceeds = true;
+    PlatformAbilities m_abilities;
 
     QStringList m_calls;
     QList<quint32> m_activations;
