@@ -21,5 +21,6 @@ StepAsideOutcome PasteBySteppingAside(Platform& desktop, const std::function<voi
     }
     if (!desktop.Abilities().sendsKeys)
         return StepAsideOutcome::NoKeys;
-    return desktop.SendPasteKeys(DefaultPasteKeys) ? StepAsideOutcome::KeysSent : StepAsideOutcome::KeysFailed;
+    return desktop.SendPasteKeys(DefaultPasteKeys) ? StepAsideOutcome::KeysSent
+                                                   : StepAsideOutcome::KeysFailed;
 }

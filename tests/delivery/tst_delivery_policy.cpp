@@ -6,8 +6,8 @@
 #include "common/ShortcutValue.h"
 #include "delivery/Delivery.h"
 #include "delivery/PasteKeyRules.h"
-#include "tests/support/FakePlatform.h"
 #include "settings/Registry.h"
+#include "tests/support/FakePlatform.h"
 
 #include <QFile>
 #include <QTemporaryDir>
