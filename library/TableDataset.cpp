@@ -19,7 +19,7 @@ Q_LOGGING_CATEGORY(lcDataset, "pastewise.library")
 
 // Another program's lock is usually short; a few tries a second show the value soon after
 // it ends without keeping the engine busy meanwhile.
-constexpr int kRetryReadMs = 150;
+constexpr int RetryReadMs = 150;
 
 // Names read at once when a table opens: well over a screenful, and a whole table of this
 // size reads in about a millisecond, less than starting a thread and a connection for it.
@@ -37,7 +37,7 @@ TTableDataset::TTableDataset(QObject* parent)
     : QObject(parent)
 {
     m_retryRead.setSingleShot(true);
-    m_retryRead.setInterval(kRetryReadMs);
+    m_retryRead.setInterval(RetryReadMs);
     connect(&m_retryRead, &QTimer::timeout, this, &TTableDataset::RetryPendingRead);
 }
 

@@ -12,11 +12,11 @@ namespace {
 
 // A window deeper than this is not worth walking; it also ends any loop a broken tree
 // could cause.
-constexpr int kMaxDepth = 64;
+constexpr int MaxDepth = 64;
 
 // _NET_ACTIVE_WINDOW source indication: a pager, that is an explicit user request, which
 // window managers honour without focus-stealing prevention.
-constexpr quint32 kSourcePager = 2;
+constexpr quint32 SourcePager = 2;
 
 } // namespace
 
@@ -62,7 +62,7 @@ bool X11Focus::isOwnWindow(quint32 window)
             own.insert(xcb_window_t(w->winId()));
     }
     xcb_window_t current = window;
-    for (int depth = 0; current != XCB_WINDOW_NONE && depth < kMaxDepth; ++depth) {
+    for (int depth = 0; current != XCB_WINDOW_NONE && depth < MaxDepth; ++depth) {
         if (own.contains(current))
             return true;
         current = m_x11.parent(current);
@@ -72,7 +72,7 @@ bool X11Focus::isOwnWindow(quint32 window)
 
 bool X11Focus::isInside(xcb_window_t window, xcb_window_t ancestor)
 {
-    for (int depth = 0; window != XCB_WINDOW_NONE && depth < kMaxDepth; ++depth) {
+    for (int depth = 0; window != XCB_WINDOW_NONE && depth < MaxDepth; ++depth) {
         if (window == ancestor)
             return true;
         window = m_x11.parent(window);
@@ -88,7 +88,7 @@ xcb_window_t X11Focus::clientWindowOf(xcb_window_t window)
     xcb_window_t client = XCB_WINDOW_NONE;
     xcb_window_t topmost = window;
     xcb_window_t current = window;
-    for (int depth = 0; current != XCB_WINDOW_NONE && depth < kMaxDepth; ++depth) {
+    for (int depth = 0; current != XCB_WINDOW_NONE && depth < MaxDepth; ++depth) {
         const auto state = m_x11.property32(current, wmState, wmState);
         if (state && !state->empty())
             client = current;
@@ -101,7 +101,7 @@ xcb_window_t X11Focus::clientWindowOf(xcb_window_t window)
 void X11Focus::requestActivation(xcb_window_t client)
 {
     m_x11.sendToWindowManager(client, m_x11.atom("_NET_ACTIVE_WINDOW"),
-        {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0}, "_NET_ACTIVE_WINDOW request");
+        {SourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0}, "_NET_ACTIVE_WINDOW request");
 }
 
 bool X11Focus::activateWindow(quint32 target, int timeoutMs)
@@ -169,7 +169,7 @@ WindowClass X11Focus::windowClassOf(quint32 window)
         return {};
     xcb_connection_t* c = m_x11.connection();
     xcb_window_t current = window;
-    for (int depth = 0; current != XCB_WINDOW_NONE && current != m_x11.root() && depth < kMaxDepth; ++depth) {
+    for (int depth = 0; current != XCB_WINDOW_NONE && current != m_x11.root() && depth < MaxDepth; ++depth) {
         xcb_get_property_reply_t* reply = xcb_get_property_reply(
             c, xcb_get_property(c, 0, current, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr);
         if (reply) {

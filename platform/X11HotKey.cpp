@@ -12,13 +12,13 @@
 
 namespace {
 
-constexpr quint32 kKeysymNumLock = 0xff7f;
-constexpr quint32 kKeysymAltL = 0xffe9;
-constexpr quint32 kKeysymMetaL = 0xffe7;
+constexpr quint32 KeysymNumLock = 0xff7f;
+constexpr quint32 KeysymAltL = 0xffe9;
+constexpr quint32 KeysymMetaL = 0xffe7;
 
 // Subtypes of the keyboard extension's single event code (second byte of the event).
-constexpr quint8 kXkbNewKeyboardNotify = 0;
-constexpr quint8 kXkbMapNotify = 1;
+constexpr quint8 XkbNewKeyboardNotify = 0;
+constexpr quint8 XkbMapNotify = 1;
 
 quint8 XkbFirstEvent(xcb_connection_t* c)
 {
@@ -71,14 +71,14 @@ std::optional<X11HotKey::Plan> X11HotKey::makePlan(quint16 shortcut) const
     if (parts.ctrl)
         plan.modifiers |= XCB_MOD_MASK_CONTROL;
     if (parts.alt) {
-        quint16 alt = keyboard.modifierMask(kKeysymAltL);
+        quint16 alt = keyboard.modifierMask(KeysymAltL);
         if (alt == 0)
-            alt = keyboard.modifierMask(kKeysymMetaL);
+            alt = keyboard.modifierMask(KeysymMetaL);
         plan.modifiers |= alt != 0 ? alt : quint16(XCB_MOD_MASK_1);
     }
     // A press with Caps Lock or Num Lock on carries their bits; the grab must ignore them,
     // and a passive grab only matches exact modifiers, so each combination is grabbed.
-    const quint16 numLock = keyboard.modifierMask(kKeysymNumLock) & ~plan.modifiers;
+    const quint16 numLock = keyboard.modifierMask(KeysymNumLock) & ~plan.modifiers;
     plan.locks = quint16(XCB_MOD_MASK_LOCK | numLock);
     std::vector<quint16> lockSets {0, XCB_MOD_MASK_LOCK};
     if (numLock != 0) {
@@ -182,7 +182,7 @@ bool X11HotKey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     }
     const bool mappingChanged = type == XCB_MAPPING_NOTIFY
         || (m_xkbFirstEvent != 0 && type == m_xkbFirstEvent
-            && (event->pad0 == kXkbNewKeyboardNotify || event->pad0 == kXkbMapNotify));
+            && (event->pad0 == XkbNewKeyboardNotify || event->pad0 == XkbMapNotify));
     // Several notices arrive for one change; grab again once they are all in.
     if (mappingChanged && m_shortcut && !m_refreshPending) {
         m_refreshPending = true;

@@ -6,7 +6,7 @@
 namespace {
 // Core keyboard mappings rarely use more columns than this (two groups of two levels plus
 // the extra levels XKB exports).
-constexpr int kColumns = 8;
+constexpr int Columns = 8;
 } // namespace
 
 X11Keyboard::X11Keyboard(xcb_connection_t* connection)
@@ -71,7 +71,7 @@ quint16 X11Keyboard::modifierMask(quint32 keysym) const
 
 bool X11Keyboard::hasNoSymbol(xcb_keycode_t keycode) const
 {
-    for (int column = 0; column < kColumns; ++column)
+    for (int column = 0; column < Columns; ++column)
         if (xcb_key_symbols_get_keysym(m_symbols, keycode, column) != XCB_NO_SYMBOL)
             return false;
     return true;

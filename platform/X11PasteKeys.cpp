@@ -24,7 +24,7 @@ constexpr int HeldModifierWaitMs = 400;
 // a mapping change, which can be long after the server sent the keys. Giving the keycode
 // back at once could leave it reading a keymap without 'v' for the Ctrl+V it has yet to
 // handle, so the lent keycode is kept for a while (and reused by the next paste).
-constexpr int kGiveBackAfterMs = 3000;
+constexpr int GiveBackAfterMs = 3000;
 
 void FakeKey(xcb_connection_t* c, quint8 type, xcb_keycode_t keycode)
 {
@@ -60,7 +60,7 @@ X11PasteKeys::X11PasteKeys(X11Connection& x11, QObject* parent)
     , m_x11(x11)
 {
     m_giveBack.setSingleShot(true);
-    m_giveBack.setInterval(kGiveBackAfterMs);
+    m_giveBack.setInterval(GiveBackAfterMs);
     connect(&m_giveBack, &QTimer::timeout, this, &X11PasteKeys::giveBackKeycode);
 }
 

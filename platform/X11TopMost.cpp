@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr quint32 kStateRemove = 0;
-constexpr quint32 kStateAdd = 1;
-constexpr quint32 kSourceApplication = 1;
+constexpr quint32 StateRemove = 0;
+constexpr quint32 StateAdd = 1;
+constexpr quint32 SourceApplication = 1;
 
 // Before the window is mapped the window manager reads the state from the property; Qt keeps
 // atoms it finds there when it maps the window.
@@ -27,7 +27,7 @@ void WriteStateProperty(X11Connection& x11, xcb_window_t window, xcb_atom_t stat
 
 void SendStateMessage(X11Connection& x11, xcb_window_t window, xcb_atom_t state, xcb_atom_t above, bool on)
 {
-    x11.sendToWindowManager(window, state, {on ? kStateAdd : kStateRemove, above, 0, kSourceApplication, 0},
+    x11.sendToWindowManager(window, state, {on ? StateAdd : StateRemove, above, 0, SourceApplication, 0},
         "_NET_WM_STATE request");
 }
 
