@@ -24,8 +24,9 @@ struct TCommandInfo {
     bool checkable; // shows a checked state: the auto-check commands, and actCompact mirroring CompactMode
 };
 
-// The twenty long-standing commands, then "Start With Desktop" and "Paste Keys...".
-inline constexpr int CommandCount = 22;
+// The twenty long-standing commands with "Restore Clipboard After Paste" among them, then
+// "Start With Desktop" and "Paste Keys...".
+inline constexpr int CommandCount = 23;
 
 // Images 0..22; 20 is the icon of every tab, 8, 9 and 22 belong to no command.
 inline constexpr int ImageCount = 23;

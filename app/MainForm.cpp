@@ -57,6 +57,8 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     // These commands' checked states are settings themselves; the value follows them.
     connect(actTrayIcon, &QAction::toggled, this, [this](bool on) { m_settings.TrayIcon = on; });
     connect(actPasteAutoHide, &QAction::toggled, this, [this](bool on) { m_settings.PasteAutoHide = on; });
+    connect(
+        actRestoreClipboard, &QAction::toggled, this, [this](bool on) { m_settings.RestoreClipboard = on; });
     connect(actTopMost, &QAction::toggled, this, [this](bool on) { m_settings.TopMost = on; });
     SetStoreRefusalHandler([this](const QString& message) { OfferRefusedChange(message); });
 }
@@ -170,6 +172,7 @@ void TfrmMain::LoadSettings()
     // icon itself, and the compact layout takes effect at the next layout pass.
     actTrayIcon->setChecked(m_settings.TrayIcon);
     actPasteAutoHide->setChecked(m_settings.PasteAutoHide);
+    actRestoreClipboard->setChecked(m_settings.RestoreClipboard);
     actTopMost->setChecked(m_settings.TopMost);
     m_delivery->setPasteKeyRules(ReadPasteKeyRules(*SettingsRegistry));
 }

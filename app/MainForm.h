@@ -190,6 +190,7 @@ private:
     QAction* actCompact = nullptr;
     QAction* actTopMost = nullptr;
     QAction* actPasteAutoHide = nullptr;
+    QAction* actRestoreClipboard = nullptr;
     QAction* actTrayIcon = nullptr;
     QAction* actOptions = nullptr;
     QAction* actHelp = nullptr;

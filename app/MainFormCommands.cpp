@@ -87,6 +87,7 @@ void TfrmMain::CreateCommands()
         {"actCompact", &actCompact, &TfrmMain::actCompactExecute},
         {"actTopMost", &actTopMost, &TfrmMain::actTopMostExecute},
         {"actPasteAutoHide", &actPasteAutoHide, nullptr}, // flipping its check is all it does
+        {"actRestoreClipboard", &actRestoreClipboard, nullptr}, // likewise
         {"actTrayIcon", &actTrayIcon, &TfrmMain::actTrayIconExecute},
         {"actOptions", &actOptions, &TfrmMain::actOptionsExecute},
         {"actHelp", &actHelp, &TfrmMain::actHelpExecute},

@@ -24,6 +24,7 @@ void TfrmMain::createDelivery()
         return frmSpecVar->Vars();
     };
     m_delivery = std::make_unique<Delivery>(Desktop(), SetClipboardText, askValues);
+    m_delivery->setClipboardKeeper(std::make_unique<DesktopClipboardKeeper>());
     m_delivery->setStepAsideHooks({[this] { ShowWin(false); },
         // The window has just stepped aside for the paste: a box would take the focus from
         // the program the user is about to paste into.
@@ -33,7 +34,8 @@ void TfrmMain::createDelivery()
 namespace {
 Delivery::Options deliveryOptions(const TfrmMain& form)
 {
-    return {form.settings().AutoAppend, form.settings().AutoAppendStr, form.settings().PasteAutoHide};
+    return {form.settings().AutoAppend, form.settings().AutoAppendStr, form.settings().PasteAutoHide,
+        form.settings().RestoreClipboard};
 }
 } // namespace
 

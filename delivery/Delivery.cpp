@@ -62,8 +62,26 @@ bool Delivery::copy(const QString& text, const Options& options)
 bool Delivery::paste(const QString& text, const Options& options, const std::function<void()>& minimise)
 {
     const std::optional<QString> expanded = expand(text, options);
-    if (!expanded || !putOnClipboard(*expanded))
+    if (!expanded)
         return false;
+    ClipboardKeeper* keeper = options.restoreClipboard ? m_keeper.get() : nullptr;
+    // Taken before the text replaces what the clipboard holds.
+    if (keeper != nullptr)
+        keeper->keep();
+    const bool sent = putOnClipboard(*expanded) && pasteIntoTarget(*expanded, options, minimise);
+    // Without the keys the user pastes by hand, so the text has to stay where it is.
+    if (keeper != nullptr) {
+        if (sent)
+            keeper->restoreAfterPaste(*expanded);
+        else
+            keeper->forget();
+    }
+    return sent;
+}
+
+bool Delivery::pasteIntoTarget(
+    const QString& expanded, const Options& options, const std::function<void()>& minimise)
+{
     if (!m_desktop.Abilities().tracksFocus)
         return pasteWithoutTarget(options, minimise);
     // Read after the copy: the value prompt serves the timer, and a program the user
@@ -94,7 +112,7 @@ bool Delivery::paste(const QString& text, const Options& options, const std::fun
         qCInfo(lcDelivery) << "no paste target and the focus stayed here; no keys sent";
         return false;
     }
-    return sendPasteKeys(*expanded);
+    return sendPasteKeys(expanded);
 }
 
 bool Delivery::sendPasteKeys(const QString& text)

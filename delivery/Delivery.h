@@ -4,6 +4,7 @@
 // before calling the program up, which this class keeps track of. The window supplies the
 // text, the value prompt and its own minimise; everything else is decided here.
 
+#include "delivery/ClipboardKeeper.h"
 #include "delivery/VarList.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -29,6 +31,7 @@ public:
         bool autoAppend = false;
         QString autoAppendStr; // as the user typed it, escape codes still encoded
         bool autoHide = true; // minimise at every paste, not only when no target is known
+        bool restoreClipboard = false; // what the clipboard held goes back after a paste
     };
 
     Delivery(Platform& desktop, ClipboardSink clipboard, AskValues askValues);
@@ -40,6 +43,10 @@ public:
     // copy(), then the paste keys into the target. `minimise` is the window's own minimise,
     // run when the window has to make way. True when the keys were sent.
     bool paste(const QString& text, const Options& options, const std::function<void()>& minimise);
+
+    // What puts the clipboard back after a paste when the options ask for it; without one the
+    // pasted text stays.
+    void setClipboardKeeper(std::unique_ptr<ClipboardKeeper> keeper) { m_keeper = std::move(keeper); }
 
     // Where the desktop names no target window (Wayland): how the window gets out of the way
     // completely when minimising leaves the focus here, and how the user is told, once, that
@@ -70,6 +77,8 @@ private:
     // The keys for the window that has the focus now, with the PRIMARY selection set for
     // those that paste it.
     bool sendPasteKeys(const QString& text);
+    bool pasteIntoTarget(
+        const QString& expanded, const Options& options, const std::function<void()>& minimise);
     bool pasteWithoutTarget(const Options& options, const std::function<void()>& minimise);
 
     Platform& m_desktop;
@@ -78,5 +87,6 @@ private:
     quint32 m_target = 0;
     QStringList m_pasteKeyRules;
     StepAsideHooks m_stepAside;
+    std::unique_ptr<ClipboardKeeper> m_keeper;
     bool m_toldClipboardPaste = false;
 };

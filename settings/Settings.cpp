@@ -53,6 +53,7 @@ constexpr SettingDeclaration SettingDeclarations[] = {
     {"TopMost", StoredBool {&Settings::TopMost, false}},
     {"CompactMode", StoredBool {&Settings::CompactMode, false}},
     {"CurTable", StoredText {&Settings::CurTable, ""}, SettingUse::EmptyKeepsStored},
+    {"RestoreClipboard", StoredBool {&Settings::RestoreClipboard, false}},
 };
 
 // Ctrl+F8: virtual key F8 (0x77) with the Ctrl bit.

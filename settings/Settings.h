@@ -30,6 +30,8 @@ struct Settings {
     bool PasteAutoHide = false;
     bool TopMost = false;
     bool CompactMode = false;
+    // The checked state of actRestoreClipboard.
+    bool RestoreClipboard = false;
     // The table opened last. Empty when none was opened in this run (the library or its
     // tables could not be opened): saving then keeps the table remembered from before.
     QString CurTable;

@@ -38,6 +38,7 @@ const TExpectedCommand expectedCommands[] = {
     { "actCompact",       "View", "Compact Mode",       "Compact/Full",       0,     18, false, true  },
     { "actTopMost",       "View", "Always On Top",      "Always On Top",      0,     13, true,  true  },
     { "actPasteAutoHide", "View", "Auto Hide At Paste", "Auto Hide At Paste", 0,     14, true,  true  },
+    { "actRestoreClipboard", "View", "Restore Clipboard After Paste", "Restore Clipboard After Paste", 0, -1, true, true },
     { "actTrayIcon",      "View", "Show Tray Icon",     "Show Tray Icon",     0,     15, true,  true  },
     { "actOptions",       "View", "Options...",         "Options",            0,     16, false, false },
     { "actHelp",          "Help", "Contents",           "Help",               0,     10, false, false },
@@ -145,7 +146,7 @@ void TestCommandTable::menus()
     QCOMPARE(flatten(menus[2]),
         QStringList(
             {"&Compact Mode=actCompact", "A&lways On Top=actTopMost", "&Auto Hide At Paste=actPasteAutoHide",
-                "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
+                "&Restore Clipboard After Paste=actRestoreClipboard", "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
                 "&Options...=actOptions", "Paste &Keys...=actPasteKeys"}));
     QCOMPARE(flatten(menus[3]), QStringList({"Contents=actHelp", "&About=actAbout"}));
 }

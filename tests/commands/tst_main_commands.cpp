@@ -92,6 +92,7 @@ private Q_SLOTS:
             {"actCompact",       "Compact Mode",       "Compact/Full",       "",       true,  true},
             {"actTopMost",       "Always On Top",      "Always On Top",      "",       true,  true},
             {"actPasteAutoHide", "Auto Hide At Paste", "Auto Hide At Paste", "",       true,  true},
+            {"actRestoreClipboard", "Restore Clipboard After Paste", "Restore Clipboard After Paste", "", true, false},
             {"actTrayIcon",      "Show Tray Icon",     "Show Tray Icon",     "",       true,  true},
             {"actOptions",       "Options...",         "Options",            "",       false, true},
             {"actHelp",          "Contents",           "Help",               "",       false, true},
@@ -137,7 +138,8 @@ private Q_SLOTS:
             QStringLiteral(
                 "&Edit: Quick Paste; &Copy Only (Ctrl+C); -; A&dd Entry; D&elete Entry; "
                 "C&hange Entry Name (Ctrl+E); -; &First Entry; &Last Entry; &Next Entry; &Previous Entry"),
-            QStringLiteral("&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; &Show Tray Icon; "
+            QStringLiteral("&View: &Compact Mode; A&lways On Top; &Auto Hide At Paste; "
+                           "&Restore Clipboard After Paste; &Show Tray Icon; "
                            "Start &With Desktop; "
                            "-; &Options...; Paste &Keys..."),
             QStringLiteral("&Help: Contents; &About"),

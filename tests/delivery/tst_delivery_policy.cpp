@@ -19,6 +19,23 @@ constexpr quint32 Target = 4242;
 constexpr quint32 Own = 77;
 constexpr quint32 Third = 5151;
 
+// Records what the delivery asks of it, with what the clipboard held at the time.
+class RecordingKeeper final : public ClipboardKeeper {
+public:
+    explicit RecordingKeeper(const QString& clipboard, QStringList& calls)
+        : m_clipboard(clipboard)
+        , m_calls(calls)
+    {
+    }
+    void keep() override { m_calls << QStringLiteral("keep ") + m_clipboard; }
+    void restoreAfterPaste(const QString& pasted) override { m_calls << QStringLiteral("restore ") + pasted; }
+    void forget() override { m_calls << QStringLiteral("forget"); }
+
+private:
+    const QString& m_clipboard;
+    QStringList& m_calls;
+};
+
 } // namespace
 
 class TestDeliveryPolicy final : public QObject {
@@ -45,6 +62,7 @@ private Q_SLOTS:
     void pasteKeysFollowTheTargetsClass_data();
     void pasteKeysFollowTheTargetsClass();
     void pasteKeyRulesRoundTripThroughTheSettings();
+    void clipboardIsRestoredOnlyAfterSentPastes();
 
 private:
     // Makes `window` the target the way the timer finds it.
@@ -228,6 +246,30 @@ void TestDeliveryPolicy::pasteKeyRulesRoundTripThroughTheSettings()
         QVERIFY(WritePasteKeyRules(registry, {}));
     }
     QCOMPARE(reopen(), QStringList());
+}
+
+void TestDeliveryPolicy::clipboardIsRestoredOnlyAfterSentPastes()
+{
+    QStringList calls;
+    m_delivery->setClipboardKeeper(std::make_unique<RecordingKeeper>(m_clipboard, calls));
+    target(Target);
+    Delivery::Options restoring;
+    restoring.restoreClipboard = true;
+
+    QVERIFY(m_delivery->paste(QStringLiteral("Hello"), {}, [] {}));
+    QVERIFY(m_delivery->copy(QStringLiteral("Copied"), restoring));
+    QCOMPARE(calls, QStringList());
+
+    // The copy is taken before the text replaces what the clipboard held.
+    QVERIFY(m_delivery->paste(QStringLiteral("Hello"), restoring, [] {}));
+    QCOMPARE(calls, QStringList({"keep Copied", "restore Hello"}));
+
+    // Without the keys the user pastes by hand: the text stays.
+    calls.clear();
+    m_desktop->setPasteKeysSucceed(false);
+    QVERIFY(!m_delivery->paste(QStringLiteral("Again"), restoring, [] {}));
+    QCOMPARE(calls, QStringList({"keep Hello", "forget"}));
+    QCOMPARE(m_clipboard, QStringLiteral("Again"));
 }
 
 QTEST_GUILESS_MAIN(TestDeliveryPolicy)

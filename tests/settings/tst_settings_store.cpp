@@ -286,7 +286,7 @@ private Q_SLOTS:
 
         const QStringList expected {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight",
             "WindowMaximized", "ActivationKey", "FirstRun", "AutoAppend", "AutoAppendStr", "TrayIcon",
-            "PasteAutoHide", "TopMost", "CompactMode", "CurTable"};
+            "PasteAutoHide", "TopMost", "CompactMode", "CurTable", "RestoreClipboard"};
         QCOMPARE(StoredNames(), expected);
         QCOMPARE(ReadRegInt(QStringLiteral("ActivationKey"), 0), 16503);
         QCOMPARE(ReadRegInt(QStringLiteral("FirstRun"), 7), 0);
@@ -412,7 +412,7 @@ private Q_SLOTS:
         settings.WindowHeight = 400;
         QVERIFY(Save(settings));
         QCOMPARE(opens.Take("Settings.reg"), 1);
-        QCOMPARE(StoredNames().size(), Names + 14);
+        QCOMPARE(StoredNames().size(), Names + 15);
     }
 
     void heldLockIsWaitedForOnceAndLeavesTheFile()
@@ -514,6 +514,7 @@ private Q_SLOTS:
         saved.PasteAutoHide = false;
         saved.TopMost = true;
         saved.CompactMode = true;
+        saved.RestoreClipboard = true;
         saved.CurTable = QStringLiteral("Tabelle");
         QVERIFY(Save(saved));
         TRegistry nextRun(QString::fromLatin1(ProductName));
