@@ -144,10 +144,10 @@ void TestCommandTable::menus()
             "D&elete Entry=actDelete", "C&hange Entry Name=actEdit", "-", "&First Entry=actFirst",
             "&Last Entry=actLast", "&Next Entry=actNext", "&Previous Entry=actPrevious"}));
     QCOMPARE(flatten(menus[2]),
-        QStringList(
-            {"&Compact Mode=actCompact", "A&lways On Top=actTopMost", "&Auto Hide At Paste=actPasteAutoHide",
-                "&Restore Clipboard After Paste=actRestoreClipboard", "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
-                "&Options...=actOptions", "Paste &Keys...=actPasteKeys"}));
+        QStringList({"&Compact Mode=actCompact", "A&lways On Top=actTopMost",
+            "&Auto Hide At Paste=actPasteAutoHide", "&Restore Clipboard After Paste=actRestoreClipboard",
+            "&Show Tray Icon=actTrayIcon", "Start &With Desktop=actStartWithDesktop", "-",
+            "&Options...=actOptions", "Paste &Keys...=actPasteKeys"}));
     QCOMPARE(flatten(menus[3]), QStringList({"Contents=actHelp", "&About=actAbout"}));
 }
 
