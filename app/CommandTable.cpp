@@ -38,6 +38,7 @@ constexpr std::array<TCommandInfo, CommandCount> commandTable { {
     // Newer than the others, so it comes after them and has no picture of its own.
     { "actStartWithDesktop", C::View, "Start With Desktop", "Start With Desktop", 0,   -1, true,  true  },
     { "actPasteKeys",     C::View, "Paste Keys...",      "Paste Keys",         0,      -1, false, false },
+    { "actLibrary",       C::File, "Library...",         "Library",            0,      -1, false, false },
 } };
 
 constexpr TMenuItemInfo separator { nullptr, nullptr };
@@ -46,6 +47,8 @@ constexpr std::array fileItems {
     TMenuItemInfo { "&New Table", "actNewTable" },
     TMenuItemInfo { "&Delete Table", "actDeleteTable" },
     TMenuItemInfo { "&Rename Table", "actRenameTable" },
+    separator,
+    TMenuItemInfo { "&Library...", "actLibrary" },
     separator,
     TMenuItemInfo { "&Exit", "actExit" },
 };

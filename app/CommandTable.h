@@ -25,8 +25,8 @@ struct TCommandInfo {
 };
 
 // The twenty long-standing commands with "Restore Clipboard After Paste" among them, then
-// "Start With Desktop" and "Paste Keys...".
-inline constexpr int CommandCount = 23;
+// "Start With Desktop", "Paste Keys..." and "Library...".
+inline constexpr int CommandCount = 24;
 
 // Images 0..22; 20 is the icon of every tab, 8, 9 and 22 belong to no command.
 inline constexpr int ImageCount = 23;

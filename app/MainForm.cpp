@@ -118,6 +118,7 @@ void TfrmMain::FormCreate()
     // 1 and 2: the accessor of the product's settings key.
     SettingsRegistry = std::make_unique<TRegistry>(QString::fromLatin1(ProductName));
     LoadSettings(); // 3
+    OpenLibraryAfterSettings();
     if (!RegisterHotKeyAtStartup()) { // 4
         // A desktop that lets no program take a global key would fail the same way at every
         // start; the user is told once what to bind instead.

@@ -63,6 +63,8 @@ public:
 
     // Library and tables (MainFormLibrary.cpp).
     void ADOConBeforeConnect();
+    // Opens the library the settings name (the file when they name none); reports a failure.
+    void OpenLibraryAfterSettings();
     void OpenLibraryAtStartup(); // start-up slots 10 to 13
     void OpenTable(const QString& TableName);
     void TabCtrlChange(int index);
@@ -73,6 +75,13 @@ public:
     void actRenameTableExecute();
     void RenameTable(const QString& TableName);
     void ReopenAfterRefusal(const QString& TableName);
+    // Where the library is: the file or a server.
+    void actLibraryExecute();
+    // Switches to the library (empty for the file, else a server address) and keeps it in the
+    // settings; a pending change is stored first. False when the user went back to a change
+    // that could not be stored. Throws, with the library in use as it was, when the other
+    // cannot be opened.
+    bool SwitchLibrary(const QString& library);
 
     // Refused stores and the exit (MainFormRefusals.cpp).
     // Offers to keep, copy or discard a pending change the engine refused; true when nothing
@@ -197,9 +206,13 @@ private:
     QAction* actAbout = nullptr;
     QAction* actStartWithDesktop = nullptr;
     QAction* actPasteKeys = nullptr;
+    QAction* actLibrary = nullptr;
 
     void CreateControls();
     void CreateLibraryComponents(const QString& librarySource);
+    // The file library as the window was made with it; the "Library" setting may name a
+    // server instead.
+    QString m_fileLibrary;
     // Copy and Quick Paste (MainFormDelivery.cpp): the value prompt and the clipboard.
     void createDelivery();
     // The open entry's text as the editor shows it.
@@ -222,6 +235,10 @@ private:
     void ReselectOpenTableTab();
     int TableTabIndex(const QString& name) const;
     QString AskTableName(const QString& caption, const QString& prompt);
+    // Lists the open library's tables as tabs and opens the remembered one, else the first.
+    void ShowLibraryTables(const QString& remembered);
+    // Stores the open table's pending change; false when the user went back to a refused one.
+    bool StorePendingChange();
     // --- commands and layout ---
     // Menu bar and toolbar from the command table (MainFormCommands.cpp).
     void CreateCommandBars();

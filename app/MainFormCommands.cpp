@@ -94,6 +94,7 @@ void TfrmMain::CreateCommands()
         {"actAbout", &actAbout, &TfrmMain::actAboutExecute},
         {"actStartWithDesktop", &actStartWithDesktop, &TfrmMain::actStartWithDesktopExecute},
         {"actPasteKeys", &actPasteKeys, &TfrmMain::actPasteKeysExecute},
+        {"actLibrary", &actLibrary, &TfrmMain::actLibraryExecute},
     }};
     for (const Wiring& command : commands) {
         const TCommandInfo* info = FindCommand(command.name);

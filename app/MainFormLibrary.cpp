@@ -8,16 +8,21 @@
 #include "common/Errors.h"
 #include "common/Handled.h"
 #include "common/MessageBoxes.h"
+#include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
+#include "library/LibraryDialog.h"
 #include "library/LibraryLocation.h"
 #include "library/LibrarySession.h"
 #include "library/TableDataset.h"
+#include "settings/Registry.h"
 
 #include <QInputDialog>
+#include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QTabBar>
 
 namespace {
+Q_LOGGING_CATEGORY(lcLibraryWindow, "pastewise.library")
 constexpr QLatin1String kLibraryFileName("pastewise.mdb");
 constexpr QLatin1String kNameExists("Table name already exists, please choose another name!");
 
@@ -64,8 +69,15 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
             [tabs](DatasetState state) { tabs->SetCurrentShown(state != DatasetState::Inactive); });
     }
 
-    // The connection opens while the window is built; a failure is reported and
-    // start-up tries once more before it lists the tables.
+    m_fileLibrary = librarySource;
+}
+
+void TfrmMain::OpenLibraryAfterSettings()
+{
+    // The settings say where the library is. A failure is reported and start-up tries once
+    // more before it lists the tables.
+    if (!m_settings.Library.isEmpty())
+        ADOCon->SetDataSource(m_settings.Library);
     try {
         ADOCon->Open();
     } catch (...) {
@@ -85,19 +97,84 @@ void TfrmMain::OpenLibraryAtStartup()
     if (!ADOCon->Connected()) // 10
         ADOCon->Open();
     ApplyLibraryAccess();
+    // 11 to 13: the table names, the stored table, the first table to open.
+    ShowLibraryTables(m_settings.CurTable);
+}
 
-    m_session->loadTableNames(); // 11
+void TfrmMain::ShowLibraryTables(const QString& remembered)
+{
+    m_session->loadTableNames();
     {
         const QScopedValueRollback guard(m_selectingTab, true);
+        while (TabCtrl->count() > 0)
+            TabCtrl->removeTab(TabCtrl->count() - 1);
         for (const QString& name : m_session->TableList().Names())
             addTableTab(*TabCtrl, tabCaption(name));
     }
-
-    const QString stored = m_settings.CurTable; // 12
-
-    const QString first = m_session->startTable(stored); // 13
+    const QString first = m_session->startTable(remembered);
     if (!first.isEmpty())
         OpenTable(first);
+}
+
+void TfrmMain::actLibraryExecute()
+{
+    QString filePath = m_fileLibrary;
+    if (filePath == kLibraryFileName)
+        filePath = LocateLibrary(AppDir()).path;
+    LibraryDialog dialog(
+        m_settings.Library, filePath, [this](const QString& library) { return SwitchLibrary(library); },
+        this);
+    dialog.exec();
+}
+
+bool TfrmMain::StorePendingChange()
+{
+    if (!tbl->Active())
+        return true;
+    grdName->CommitEdit();
+    // A new entry nobody typed into holds nothing to keep.
+    if (tbl->State() == DatasetState::Insert && !tbl->Modified())
+        tbl->Cancel();
+    try {
+        PostIfEditing(*tbl);
+    } catch (const StoreRefusedError& e) {
+        return OfferRefusedChange(e.message());
+    }
+    return true;
+}
+
+bool TfrmMain::SwitchLibrary(const QString& library)
+{
+    if (library == m_settings.Library && ADOCon->Connected())
+        return true;
+    if (!StorePendingChange())
+        return false;
+    const QString before = ADOCon->DataSource();
+    const QString table = m_session->CurTable();
+    ADOCon->Close();
+    ADOCon->SetDataSource(library.isEmpty() ? m_fileLibrary : library);
+    try {
+        ADOCon->Open();
+        ShowLibraryTables(table);
+    } catch (...) {
+        // The library in use stays in use.
+        ADOCon->Close();
+        ADOCon->SetDataSource(before);
+        try {
+            ADOCon->Open();
+            ShowLibraryTables(table);
+        } catch (const std::exception& e) {
+            qCWarning(lcLibraryWindow) << "the library in use did not open again:" << e.what();
+        }
+        throw;
+    }
+    ApplyLibraryAccess();
+    m_settings.Library = library;
+    if (!SaveSettingValue(SettingsRegistry.get(), m_settings, "Library"))
+        ShowNotice(QStringLiteral("The library is in use, but the settings file did not take it; the next "
+                                  "start opens the library named there."),
+            this);
+    return true;
 }
 
 void TfrmMain::OpenTable(const QString& TableName)

@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 
+#include <string_view>
 #include <variant>
 
 Q_DECLARE_LOGGING_CATEGORY(lcSettings)
@@ -54,6 +55,7 @@ constexpr SettingDeclaration SettingDeclarations[] = {
     {"CompactMode", StoredBool {&Settings::CompactMode, false}},
     {"CurTable", StoredText {&Settings::CurTable, ""}, SettingUse::EmptyKeepsStored},
     {"RestoreClipboard", StoredBool {&Settings::RestoreClipboard, false}},
+    {"Library", StoredText {&Settings::Library, ""}},
 };
 
 // Ctrl+F8: virtual key F8 (0x77) with the Ctrl bit.
@@ -136,6 +138,24 @@ bool SaveSettingsValues(TRegistry* registry, const Settings& settings)
         }
     }
     return registry->EndBatch();
+}
+
+bool SaveSettingValue(TRegistry* registry, const Settings& settings, const char* name)
+{
+    if (registry == nullptr)
+        return false;
+    for (const SettingDeclaration& declaration : SettingDeclarations) {
+        if (std::string_view(declaration.Name) != name)
+            continue;
+        registry->BeginBatch();
+        try {
+            Save(*registry, declaration, settings);
+        } catch (...) {
+            qCWarning(lcSettings) << "could not write the setting" << declaration.Name;
+        }
+        return registry->EndBatch();
+    }
+    return false;
 }
 
 PlacementToApply PlacementToApplyFrom(const Settings& settings)

@@ -35,6 +35,9 @@ struct Settings {
     // The table opened last. Empty when none was opened in this run (the library or its
     // tables could not be opened): saving then keeps the table remembered from before.
     QString CurTable;
+    // Where the library is: empty for the file, else a postgresql:// address (never with a
+    // password; libpq's ~/.pgpass or service file supplies it).
+    QString Library;
 
     bool operator==(const Settings&) const = default;
 };
@@ -45,6 +48,9 @@ Settings LoadSettingsValues(TRegistry* registry);
 // Writes every setting in one replacement of the file, in the order of the table; the
 // result is that of the replacement, false without an accessor. Never throws.
 bool SaveSettingsValues(TRegistry* registry, const Settings& settings);
+// Writes the one setting of that name at once, as SaveSettingsValues would; false when there
+// is no accessor, no such setting or the write failed. Never throws.
+bool SaveSettingValue(TRegistry* registry, const Settings& settings, const char* name);
 
 // The window's outer bounds in screen pixels, frame and title bar included.
 struct WindowBounds {

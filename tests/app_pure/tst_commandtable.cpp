@@ -45,6 +45,7 @@ const TExpectedCommand expectedCommands[] = {
     { "actAbout",         "Help", "About",              "About",              0,     12, false, false },
     { "actStartWithDesktop", "View", "Start With Desktop", "Start With Desktop", 0,  -1, true,  true  },
     { "actPasteKeys",     "View", "Paste Keys...",      "Paste Keys",         0,     -1, false, false },
+    { "actLibrary",       "File", "Library...",         "Library",            0,     -1, false, false },
 };
 // clang-format on
 
@@ -124,7 +125,7 @@ void TestCommandTable::findCommand()
     QVERIFY(FindCommand("actnewtable") == nullptr); // names are case-sensitive identifiers
     QVERIFY(FindCommand("") == nullptr);
     QVERIFY(FindCommand("actNew") == nullptr);
-    QCOMPARE(FindCommand("actPasteKeys"), &Commands().back());
+    QCOMPARE(FindCommand("actLibrary"), &Commands().back());
 }
 
 void TestCommandTable::menus()
@@ -138,7 +139,7 @@ void TestCommandTable::menus()
 
     QCOMPARE(flatten(menus[0]),
         QStringList({"&New Table=actNewTable", "&Delete Table=actDeleteTable", "&Rename Table=actRenameTable",
-            "-", "&Exit=actExit"}));
+            "-", "&Library...=actLibrary", "-", "&Exit=actExit"}));
     QCOMPARE(flatten(menus[1]),
         QStringList({"Quick Paste=actPaste", "&Copy Only=actCopy", "-", "A&dd Entry=actAdd",
             "D&elete Entry=actDelete", "C&hange Entry Name=actEdit", "-", "&First Entry=actFirst",

@@ -99,6 +99,7 @@ private Q_SLOTS:
             {"actAbout",         "About",              "About",              "",       false, true},
             {"actStartWithDesktop", "Start With Desktop", "Start With Desktop", "", true, false},
             {"actPasteKeys",     "Paste Keys...",      "Paste Keys",         "",       false, false},
+            {"actLibrary",       "Library...",         "Library",            "",       false, false},
         };
         // clang-format on
         MainWindowFixture fixture({QStringLiteral("Mail")});
@@ -134,7 +135,8 @@ private Q_SLOTS:
             menus << top->text() + QStringLiteral(": ") + items.join(QStringLiteral("; "));
         }
         const QStringList expected {
-            QStringLiteral("&File: &New Table (Ctrl+N); &Delete Table; &Rename Table; -; &Exit"),
+            QStringLiteral(
+                "&File: &New Table (Ctrl+N); &Delete Table; &Rename Table; -; &Library...; -; &Exit"),
             QStringLiteral(
                 "&Edit: Quick Paste; &Copy Only (Ctrl+C); -; A&dd Entry; D&elete Entry; "
                 "C&hange Entry Name (Ctrl+E); -; &First Entry; &Last Entry; &Next Entry; &Previous Entry"),

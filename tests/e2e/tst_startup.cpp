@@ -13,12 +13,12 @@
 #include <csignal>
 
 namespace {
-const QStringList kExitOrder
-    = {QStringLiteral("WindowLeft"), QStringLiteral("WindowTop"), QStringLiteral("WindowWidth"),
-        QStringLiteral("WindowHeight"), QStringLiteral("WindowMaximized"), QStringLiteral("ActivationKey"),
-        QStringLiteral("FirstRun"), QStringLiteral("AutoAppend"), QStringLiteral("AutoAppendStr"),
-        QStringLiteral("TrayIcon"), QStringLiteral("PasteAutoHide"), QStringLiteral("TopMost"),
-        QStringLiteral("CompactMode"), QStringLiteral("CurTable"), QStringLiteral("RestoreClipboard")};
+const QStringList kExitOrder = {QStringLiteral("WindowLeft"), QStringLiteral("WindowTop"),
+    QStringLiteral("WindowWidth"), QStringLiteral("WindowHeight"), QStringLiteral("WindowMaximized"),
+    QStringLiteral("ActivationKey"), QStringLiteral("FirstRun"), QStringLiteral("AutoAppend"),
+    QStringLiteral("AutoAppendStr"), QStringLiteral("TrayIcon"), QStringLiteral("PasteAutoHide"),
+    QStringLiteral("TopMost"), QStringLiteral("CompactMode"), QStringLiteral("CurTable"),
+    QStringLiteral("RestoreClipboard"), QStringLiteral("Library")};
 
 QStringList valueNames(const QString& settings)
 {

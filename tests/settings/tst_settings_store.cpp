@@ -286,7 +286,7 @@ private Q_SLOTS:
 
         const QStringList expected {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight",
             "WindowMaximized", "ActivationKey", "FirstRun", "AutoAppend", "AutoAppendStr", "TrayIcon",
-            "PasteAutoHide", "TopMost", "CompactMode", "CurTable", "RestoreClipboard"};
+            "PasteAutoHide", "TopMost", "CompactMode", "CurTable", "RestoreClipboard", "Library"};
         QCOMPARE(StoredNames(), expected);
         QCOMPARE(ReadRegInt(QStringLiteral("ActivationKey"), 0), 16503);
         QCOMPARE(ReadRegInt(QStringLiteral("FirstRun"), 7), 0);
@@ -412,7 +412,7 @@ private Q_SLOTS:
         settings.WindowHeight = 400;
         QVERIFY(Save(settings));
         QCOMPARE(opens.Take("Settings.reg"), 1);
-        QCOMPARE(StoredNames().size(), Names + 15);
+        QCOMPARE(StoredNames().size(), Names + 16);
     }
 
     void heldLockIsWaitedForOnceAndLeavesTheFile()
@@ -516,6 +516,7 @@ private Q_SLOTS:
         saved.CompactMode = true;
         saved.RestoreClipboard = true;
         saved.CurTable = QStringLiteral("Tabelle");
+        saved.Library = QStringLiteral("postgresql://ann@db.example/team?schema=replies");
         QVERIFY(Save(saved));
         TRegistry nextRun(QString::fromLatin1(ProductName));
         QCOMPARE(LoadSettingsValues(&nextRun), saved);

@@ -5,9 +5,12 @@
 #include "app/Images.h"
 #include "app/TableTabs.h"
 #include "common/Errors.h"
+#include "library/LibraryConnection.h"
 #include "library/LibrarySession.h"
 
+#include <QFile>
 #include <QInputDialog>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -76,6 +79,7 @@ private Q_SLOTS:
     void tableCommandsDoNothingWithoutAnOpenTable();
     void startsAgainstTheSameFileAfterChanges();
     void tableThatFailedToOpenLooksClosedAndOpensOnAClick();
+    void switchedLibraryGetsThePendingChangeStoredFirstAndIsKept();
 
 private:
     std::unique_ptr<MainWindowFixture> m_fx;
@@ -358,6 +362,43 @@ void TestTableCommands::tableThatFailedToOpenLooksClosedAndOpensOnAClick()
     QCOMPARE(form->tbl->TableName(), QStringLiteral("Broken"));
     QCOMPARE(form->tbl->Name(), QStringLiteral("fixed"));
     QVERIFY(tabs->LooksSelected(0));
+}
+
+void TestTableCommands::switchedLibraryGetsThePendingChangeStoredFirstAndIsKept()
+{
+    QTemporaryDir dir;
+    const QString team = dir.filePath(QStringLiteral("team.mdb"));
+    {
+        QFile file(team);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        TLibraryConnection connection;
+        connection.SetDataSource(team);
+        connection.Open();
+        connection.CreateTable(QStringLiteral("Team"));
+    }
+    TfrmMain* form = &m_fx->create();
+    form->tbl->SetValue(QStringLiteral("Bye, changed"));
+    QVERIFY(form->SwitchLibrary(team));
+    QCOMPARE(
+        m_fx->storedValue(QStringLiteral("Mail"), QStringLiteral("bye")), QStringLiteral("Bye, changed"));
+    QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Team")});
+    QCOMPARE(form->tbl->TableName(), QStringLiteral("Team"));
+
+    // A library that does not open leaves the one in use open, and the setting as it was.
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, form->SwitchLibrary(dir.filePath(QStringLiteral("absent.mdb"))));
+    QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Team")});
+    QVERIFY(form->tbl->Active());
+    form->FormDestroy();
+    form = &m_fx->create();
+    QCOMPARE(tabTexts(*form), QStringList {QStringLiteral("Team")});
+
+    // Back to the file, which the next start opens too.
+    QVERIFY(form->SwitchLibrary(QString()));
+    form->FormDestroy();
+    form = &m_fx->create();
+    QCOMPARE(tabTexts(*form), (QStringList {QStringLiteral("Mail"), QStringLiteral("Code")}));
+    QVERIFY(m_fx->boxes.isEmpty());
 }
 
 QTEST_MAIN(TestTableCommands)
