@@ -1,5 +1,6 @@
 // The table snapshot under load: opening a table, one search step, one move, one store,
-// on libraries of a thousand, a hundred thousand and a million entries.
+// on libraries of a thousand, a hundred thousand and a million entries, in a file and (with
+// PW_BENCH_POSTGRES) on a PostgreSQL server.
 
 #include "library/ADOUtil.h"
 #include "library/LibraryConnection.h"
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -51,16 +53,44 @@ QString MakeValue(int index)
         .arg(index);
 }
 
+// The server the library benchmarks also run on: a postgresql:// address whose database the
+// benchmark may make schemas in (PW_BENCH_POSTGRES); without it they run on files only.
+QString BenchServer()
+{
+    return qEnvironmentVariable("PW_BENCH_POSTGRES");
+}
+
+enum Engine { File = 0, Server = 1 };
+
 class BenchLibrary final {
 public:
-    explicit BenchLibrary(int entries)
+    BenchLibrary(int entries, Engine engine)
         : m_path(m_dir.filePath(QStringLiteral("pastewise.mdb")))
     {
-        QFile(m_path).open(QIODevice::WriteOnly);
-        connection.SetDataSource(m_path);
+        if (engine == Server) {
+            // A schema of its own, made and dropped through a second connection.
+            const QString schema = QStringLiteral("bench_%1").arg(entries);
+            m_admin.SetDataSource(BenchServer() + QStringLiteral("&schema=public"));
+            m_admin.Open();
+            QSqlQuery(m_admin.Database())
+                .exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+            QSqlQuery(m_admin.Database()).exec(QStringLiteral("CREATE SCHEMA %1").arg(schema));
+            m_schema = schema;
+            connection.SetDataSource(BenchServer() + QStringLiteral("&schema=") + schema);
+        } else {
+            QFile(m_path).open(QIODevice::WriteOnly);
+            connection.SetDataSource(m_path);
+        }
         connection.Open();
         connection.CreateTable(Table);
         Fill(entries);
+    }
+
+    ~BenchLibrary()
+    {
+        connection.Close();
+        if (!m_schema.isEmpty())
+            QSqlQuery(m_admin.Database()).exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
     }
 
     TLibraryConnection connection;
@@ -72,7 +102,7 @@ private:
         db.transaction();
         {
             QSqlQuery insert(db);
-            insert.prepare(QStringLiteral("INSERT INTO General (name, value) VALUES (?, ?)"));
+            insert.prepare(QStringLiteral("INSERT INTO \"General\" (name, value) VALUES (?, ?)"));
             std::mt19937 random(entries);
             for (int i = 0; i < entries; ++i) {
                 insert.bindValue(0, MakeName(random, i));
@@ -85,21 +115,30 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
+    TLibraryConnection m_admin;
+    QString m_schema;
 };
 
-// Each size is built once and kept for every benchmark of the run.
-BenchLibrary& Library(int entries)
+// Each size on each engine is built once and kept for every benchmark of the run.
+std::map<std::pair<int, int>, std::unique_ptr<BenchLibrary>>& Libraries()
 {
-    static std::map<int, std::unique_ptr<BenchLibrary>> libraries;
-    auto& library = libraries[entries];
+    static std::map<std::pair<int, int>, std::unique_ptr<BenchLibrary>> libraries;
+    return libraries;
+}
+
+BenchLibrary& Library(const benchmark::State& state)
+{
+    const int entries = static_cast<int>(state.range(0));
+    const auto engine = static_cast<Engine>(state.range(1));
+    auto& library = Libraries()[{entries, engine}];
     if (!library)
-        library = std::make_unique<BenchLibrary>(entries);
+        library = std::make_unique<BenchLibrary>(entries, engine);
     return *library;
 }
 
 void BM_OpenTable(benchmark::State& state)
 {
-    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    BenchLibrary& library = Library(state);
     TTableDataset tbl;
     for (auto _ : state) {
         tbl.Open(library.connection, Table);
@@ -126,7 +165,7 @@ std::vector<QString> TypedPrefixes(TTableDataset& tbl)
 
 void BM_LocateStep(benchmark::State& state)
 {
-    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    BenchLibrary& library = Library(state);
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
     tbl.WaitForNames();
@@ -141,7 +180,7 @@ void BM_LocateStep(benchmark::State& state)
 // The search alone: prefixes that match nothing leave the current entry, so no value is read.
 void BM_LocateNoMatch(benchmark::State& state)
 {
-    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    BenchLibrary& library = Library(state);
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
     tbl.WaitForNames();
@@ -157,7 +196,7 @@ void BM_LocateNoMatch(benchmark::State& state)
 
 void BM_NextWithValue(benchmark::State& state)
 {
-    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    BenchLibrary& library = Library(state);
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
     tbl.WaitForNames();
@@ -174,7 +213,7 @@ void BM_NextWithValue(benchmark::State& state)
 
 void BM_StoreEditedEntry(benchmark::State& state)
 {
-    BenchLibrary& library = Library(static_cast<int>(state.range(0)));
+    BenchLibrary& library = Library(state);
     TTableDataset tbl;
     tbl.Open(library.connection, Table);
     tbl.WaitForNames();
@@ -189,9 +228,17 @@ void BM_StoreEditedEntry(benchmark::State& state)
     CloseTable(tbl);
 }
 
+// Sizes on files; on the server too when there is one (without the million, whose filling
+// through single inserts takes minutes).
 void Sizes(benchmark::internal::Benchmark* bench)
 {
-    bench->Arg(1000)->Arg(100000)->Arg(1000000);
+    bench->ArgNames({"entries", "server"});
+    for (const int entries : {1000, 100000, 1000000})
+        bench->Args({entries, File});
+    if (!BenchServer().isEmpty()) {
+        for (const int entries : {1000, 100000})
+            bench->Args({entries, Server});
+    }
 }
 
 } // namespace
@@ -210,5 +257,7 @@ int main(int argc, char** argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // Server schemas are dropped while the application still exists.
+    Libraries().clear();
     return 0;
 }
