@@ -108,6 +108,8 @@ void LibraryDialog::updateControls()
 void LibraryDialog::showStatus(const QString& text)
 {
     m_status->setText(text);
+    // The engine's own words follow the explanation; the dialog grows to show them.
+    adjustSize();
 }
 
 void LibraryDialog::testConnection()

@@ -1,23 +1,26 @@
 // Pictures of the program's windows on a real X server, written under
 // ${PW_BUILD_DIR}/screenshots (or ${PW_SCREENSHOT_DIR}) for a person to look at: the main
-// window in both layouts, the View menu, the Options dialog, the value prompt and the About
-// box. PW_SCREENSHOT_FONT ("DejaVu Sans,12") and PW_SCREENSHOT_PALETTE=dark show them at
-// another font or on a dark desktop.
+// window in both layouts, the View menu, the Options dialog, the value prompt, the About
+// box and the Library dialog. PW_SCREENSHOT_FONT ("DejaVu Sans,12") and PW_SCREENSHOT_PALETTE=dark show them
+// at another font or on a dark desktop.
 
 #include "tests/support/MainWindowFixture.h"
 
 #include "app/About.h"
 #include "common/DesignFont.h"
 #include "delivery/SpecVar.h"
+#include "library/LibraryDialog.h"
 #include "settings/Options.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -145,6 +148,20 @@ private Q_SLOTS:
         TfrmAbout about(&form);
         about.show();
         save(about, QStringLiteral("about.png"));
+        about.hide();
+
+        // After a connection test that failed, with its explanation.
+        LibraryDialog library(
+            QStringLiteral("postgresql://ann@/team?host=/nonexistent"),
+            QStringLiteral("/home/ann/.local/share/Pastewise/pastewise.mdb"),
+            [](const QString&) { return false; }, &form);
+        library.show();
+        library.findChild<QPushButton*>(QStringLiteral("btnTest"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(library.findChild<QLabel*>(QStringLiteral("lblStatus"))
+                                     ->text()
+                                     .contains(QLatin1String("could not be reached")),
+            30000);
+        save(library, QStringLiteral("library.png"));
     }
 };
 
