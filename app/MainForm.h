@@ -73,6 +73,9 @@ public:
     void actRenameTableExecute();
     void RenameTable(const QString& TableName);
     void ReopenAfterRefusal(const QString& TableName);
+    // Another copy added, dropped or renamed tables: the tabs follow.
+    void FollowLibraryTables();
+    void LibraryTablesChanged();
 
     // Refused stores and the exit (MainFormRefusals.cpp).
     // Offers to keep, copy or discard a pending change the engine refused; true when nothing
