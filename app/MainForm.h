@@ -82,6 +82,9 @@ public:
     // that could not be stored. Throws, with the library in use as it was, when the other
     // cannot be opened.
     bool SwitchLibrary(const QString& library);
+    // Another copy added, dropped or renamed tables: the tabs follow.
+    void FollowLibraryTables();
+    void LibraryTablesChanged();
 
     // Refused stores and the exit (MainFormRefusals.cpp).
     // Offers to keep, copy or discard a pending change the engine refused; true when nothing

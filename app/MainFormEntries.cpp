@@ -80,6 +80,7 @@ void TfrmMain::BindEntryControls()
     // The rest of a large table's names replace the first ones in a reset, which would close
     // a cell editor without its text.
     connect(tbl, &TTableDataset::aboutToCompleteNames, grdName, &TEntryGrid::CommitEdit);
+    connect(tbl, &TTableDataset::aboutToRefresh, grdName, &TEntryGrid::CommitEdit);
     connect(tbl, &TTableDataset::namesFailed, this,
         [](const QString& message) { ReportException(std::make_exception_ptr(DatabaseError(message))); });
     // The memo's own edits come back as field changes too; it already shows them.

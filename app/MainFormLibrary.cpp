@@ -20,6 +20,8 @@
 #include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QTabBar>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 Q_LOGGING_CATEGORY(lcLibraryWindow, "pastewise.library")
@@ -64,6 +66,7 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
         if (!m_selectingTab && index >= 0 && index == TabCtrl->currentIndex() && !tbl->Active())
             RunHandled([this, index] { TabCtrlChange(index); });
     });
+    connect(ADOCon, &TLibraryConnection::tablesChanged, this, &TfrmMain::FollowLibraryTables);
     if (auto* tabs = qobject_cast<TTableTabs*>(TabCtrl)) {
         connect(tbl, &TTableDataset::stateChanged, tabs,
             [tabs](DatasetState state) { tabs->SetCurrentShown(state != DatasetState::Inactive); });
@@ -326,4 +329,41 @@ void TfrmMain::RenameTable(const QString& TableName)
         TabCtrl->setTabText(index, tabCaption(newName));
     if (isCurrent)
         OpenTable(newName);
+}
+
+void TfrmMain::FollowLibraryTables()
+{
+    // Not under a question on screen (a nested event loop): its answer may name a table.
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(250, this, &TfrmMain::FollowLibraryTables);
+        return;
+    }
+    RunHandled([this] { LibraryTablesChanged(); });
+}
+
+void TfrmMain::LibraryTablesChanged()
+{
+    const QStringList before = m_session->TableList().Names();
+    const QString openName = tbl->Active() ? tbl->TableName() : QString();
+    const QString nowNamed = m_session->reloadTableNames();
+    if (m_session->TableList().Names() != before) {
+        const QScopedValueRollback guard(m_selectingTab, true);
+        while (TabCtrl->count() > 0)
+            TabCtrl->removeTab(TabCtrl->count() - 1);
+        for (const QString& name : m_session->TableList().Names())
+            addTableTab(*TabCtrl, tabCaption(name));
+    }
+    ReselectOpenTableTab();
+    if (openName.isEmpty() || nowNamed == openName)
+        return;
+    // The open table was renamed or dropped by another copy. A pending change stays where it
+    // is; storing it is then refused and offered to be kept or copied, never lost.
+    if (tbl->State() != DatasetState::Browse)
+        return;
+    if (!nowNamed.isEmpty())
+        OpenTable(nowNamed);
+    else if (!m_session->TableList().IsEmpty())
+        OpenTable(m_session->TableList().At(0));
+    else
+        tbl->Close();
 }

@@ -37,6 +37,7 @@ public:
     // Rows are keyed by rowid; views and tables without one are keyed by name, and the
     // snapshot then carries a running number only to tell rows apart.
     bool KeyedByRowid() const { return m_keyedByRowid; }
+    bool OnServer() const { return m_engine == SqlEngine::Postgres; }
 
     void LoadNames(NameSnapshot& snapshot);
     // Reads the first names of a large table and returns true when the rest can follow in the

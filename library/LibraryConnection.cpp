@@ -1,11 +1,13 @@
 #include "library/LibraryConnection.h"
 
 #include "common/Errors.h"
+#include "library/ChangeNotice.h"
 #include "library/ServerAddress.h"
 #include "library/SqlSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcConnection, "pastewise.library")
 
 QString NextConnectionName()
 {
@@ -51,6 +54,9 @@ const QString ServerDriver = QStringLiteral("QPSQL");
 // file engine's own wait.
 constexpr int LockWaitMs = 5000;
 
+// Often enough that another copy's change shows within a second.
+constexpr int NoticePollMs = 400;
+
 } // namespace
 
 TLibraryConnection::TLibraryConnection(QObject* parent)
@@ -58,6 +64,8 @@ TLibraryConnection::TLibraryConnection(QObject* parent)
     , m_connectionName(NextConnectionName())
 {
     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_noticePoll.setInterval(NoticePollMs);
+    connect(&m_noticePoll, &QTimer::timeout, this, &TLibraryConnection::PollNotices);
 }
 
 TLibraryConnection::~TLibraryConnection()
@@ -142,6 +150,7 @@ void TLibraryConnection::Close()
     if (!Connected())
         return;
     Q_EMIT aboutToClose();
+    m_noticePoll.stop();
     Database().close();
 }
 
@@ -210,6 +219,7 @@ void TLibraryConnection::CreateTable(const QString& tableName)
     }
     if (!db.commit())
         ThrowSqlError(db.lastError());
+    AnnounceTablesChanged();
 }
 
 bool TLibraryConnection::IsServer() const
@@ -234,11 +244,13 @@ void TLibraryConnection::OpenServer()
             QStringLiteral("Cannot open the library \"%1\": %2").arg(where, EngineMessage(db.lastError())));
     try {
         QSqlQuery query(db);
-        PrepareOrThrow(query, QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"));
+        PrepareOrThrow(
+            query, QStringLiteral("SELECT CAST(oid AS bigint) FROM pg_namespace WHERE nspname = ?"));
         query.addBindValue(address.schema);
         ExecOrThrow(query);
         if (!query.next())
             throw DatabaseError(QStringLiteral("the database has no schema \"%1\"").arg(address.schema));
+        m_channel = ChangeNoticeChannel(query.value(0).toLongLong());
         query.finish();
         // Unqualified table names are the schema's; nothing else is on the path.
         PrepareOrThrow(query,
@@ -252,6 +264,65 @@ void TLibraryConnection::OpenServer()
         throw DatabaseError(QStringLiteral("Cannot open the library \"%1\": %2").arg(where, e.message()));
     }
     m_readOnlyReason.clear();
+    Listen(db);
+}
+
+void TLibraryConnection::Listen(QSqlDatabase& db)
+{
+    QSqlDriver* driver = db.driver();
+    connect(
+        driver, &QSqlDriver::notification, this, &TLibraryConnection::OnNotification, Qt::UniqueConnection);
+    // Without it the library works as before; other copies' changes show when a table opens.
+    m_listening = driver->subscribeToNotification(m_channel);
+    if (!m_listening) {
+        qCWarning(lcConnection).noquote() << "no live updates:" << EngineMessage(driver->lastError());
+        return;
+    }
+    m_noticePoll.start();
+}
+
+void TLibraryConnection::PollNotices()
+{
+    if (!Connected())
+        return;
+    // A notice is read off the socket only once libpq is back at rest after a query; the
+    // driver's own watch of the socket can miss it until the next statement, so a trivial one
+    // goes out a few times a second. On a dead network it fails within the TCP timeout the
+    // address sets, never longer.
+    QSqlQuery poll(Database());
+    poll.exec(QStringLiteral("SELECT 1"));
+}
+
+void TLibraryConnection::OnNotification(
+    const QString& channel, QSqlDriver::NotificationSource source, const QVariant& payload)
+{
+    // This copy's own stores have brought its snapshot in line already.
+    if (source == QSqlDriver::SelfSource || channel != m_channel)
+        return;
+    const QString text = payload.toString();
+    if (text == QLatin1String(TablesChangedPayload)) {
+        Q_EMIT tablesChanged();
+        return;
+    }
+    bool ok = false;
+    const qint64 oid = text.toLongLong(&ok);
+    if (ok)
+        Q_EMIT tableChanged(oid);
+}
+
+void TLibraryConnection::AnnounceTablesChanged()
+{
+    if (!IsServer() || !Connected())
+        return;
+    // The tables changed already; a copy that misses the word sees them at its next start.
+    QSqlQuery query(Database());
+    if (!query.prepare(QStringLiteral("SELECT pg_notify(?, ?)")))
+        return;
+    query.addBindValue(m_channel);
+    query.addBindValue(QString::fromLatin1(TablesChangedPayload));
+    if (!query.exec())
+        qCWarning(lcConnection).noquote()
+            << "tables changed, not announced:" << EngineMessage(query.lastError());
 }
 
 void TLibraryConnection::DropTable(const QString& tableName)
@@ -265,6 +336,7 @@ void TLibraryConnection::DropTable(const QString& tableName)
     Execute(QStringLiteral("DROP %1 %2")
                 .arg(isView ? QStringLiteral("VIEW") : QStringLiteral("TABLE"),
                     QuoteIdentifier(CatalogueName(db, tableName))));
+    AnnounceTablesChanged();
 }
 
 void TLibraryConnection::RenameTable(const QString& oldName, const QString& newName)
@@ -282,4 +354,5 @@ void TLibraryConnection::RenameTable(const QString& oldName, const QString& newN
     }
     Execute(
         QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QuoteIdentifier(stored), QuoteIdentifier(newName)));
+    AnnounceTablesChanged();
 }

@@ -5,8 +5,10 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -49,11 +51,25 @@ public:
     // For the table dataset and tools; valid while connected.
     QSqlDatabase Database() const;
 
+    // The schema's change channel on a server, empty for a file or when the server does not
+    // let this connection listen (a read-only standby).
+    QString ChangeChannel() const { return m_listening ? m_channel : QString(); }
+    // Tells the other copies that tables were added, dropped or renamed.
+    void AnnounceTablesChanged();
+
 Q_SIGNALS:
     // Datasets on this connection close themselves before its statements become invalid.
     void aboutToClose();
+    // Another program committed a change to the table with this object id (server only).
+    void tableChanged(qint64 tableOid);
+    // Another copy added, dropped or renamed tables (server only).
+    void tablesChanged();
 
 private:
+    void OnNotification(
+        const QString& channel, QSqlDriver::NotificationSource source, const QVariant& payload);
+    void Listen(QSqlDatabase& db);
+    void PollNotices();
     QSqlDatabase PrepareDriver(const QString& driver);
     void OpenServer();
     void CheckConnected() const;
@@ -63,4 +79,8 @@ private:
     QString m_dataSource = QStringLiteral("pastewise.mdb");
     BeforeConnectHandler m_beforeConnect;
     QString m_readOnlyReason;
+    QString m_channel;
+    bool m_listening = false;
+    // Asks the driver for notices a few times a second (see Listen).
+    QTimer m_noticePoll;
 };

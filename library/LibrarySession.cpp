@@ -1,6 +1,7 @@
 #include "library/LibrarySession.h"
 
 #include "library/ADOUtil.h"
+#include "library/ChangeNotice.h"
 #include "library/LibraryConnection.h"
 #include "library/TableDataset.h"
 
@@ -21,6 +22,17 @@ LibrarySession::LibrarySession(TLibraryConnection& connection, TTableDataset& da
 void LibrarySession::loadTableNames()
 {
     m_tables.Assign(m_connection.TableNames());
+}
+
+QString LibrarySession::reloadTableNames()
+{
+    loadTableNames();
+    if (!m_dataset.Active())
+        return {};
+    if (m_tables.Contains(m_dataset.TableName()) || m_dataset.TableOid() == 0)
+        return m_tables.Contains(m_dataset.TableName()) ? m_dataset.TableName() : QString();
+    QSqlDatabase db = m_connection.Database();
+    return ServerTableName(db, m_dataset.TableOid());
 }
 
 QString LibrarySession::startTable(const QString& remembered) const

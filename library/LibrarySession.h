@@ -43,6 +43,10 @@ public:
     // current table is closed first and reopened on a refusal; on success it stays closed
     // for the caller to open under the new name.
     int renameTable(const QString& oldName, const QString& newName);
+    // Reads the table list again after another copy added, dropped or renamed tables.
+    // Returns the name the open table has now (its new name after a rename), empty when it
+    // was dropped or no table is open.
+    QString reloadTableNames();
     // Opens a table again after the engine refused to change it. The refusal is what the user
     // needs to read, so a failure to reopen is only logged.
     void reopenAfterRefusal(const QString& name);

@@ -147,6 +147,26 @@ int NameSnapshot::Find(std::string_view name, RowKey key) const
     return -1;
 }
 
+int NameSnapshot::FindExact(std::string_view name) const
+{
+    for (int at = LowerBound(name); at < Count() && CompareNames(NameAt(at), name) == 0; ++at) {
+        if (NameAt(at) == name)
+            return at;
+    }
+    return -1;
+}
+
+bool NameSnapshot::SameNames(const NameSnapshot& other) const
+{
+    if (Count() != other.Count())
+        return false;
+    for (int row = 0; row < Count(); ++row) {
+        if (NameAt(row) != other.NameAt(row))
+            return false;
+    }
+    return true;
+}
+
 void NameSnapshot::CompactIfWasteful()
 {
     if (m_unusedBytes < (1u << 20) || m_unusedBytes < m_names.size() / 2)

@@ -36,6 +36,10 @@ public:
     int FindPrefix(std::string_view prefix) const;
     // Row holding this key among the rows named like `name`, or -1.
     int Find(std::string_view name, RowKey key) const;
+    // First row named exactly `name`, byte for byte, or -1.
+    int FindExact(std::string_view name) const;
+    // The same names in the same order.
+    bool SameNames(const NameSnapshot& other) const;
 
     std::size_t MemoryBytes() const;
     // Bytes of the names held, for sizing a copy of the same kind.

@@ -1,6 +1,7 @@
 #include "library/SqlSupport.h"
 
 #include "common/Errors.h"
+#include "library/ChangeNotice.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -181,8 +182,10 @@ QStringList CreateEntryTableStatements(SqlEngine engine, const QString& tableNam
     if (engine == SqlEngine::Sqlite)
         return {CreateEntryTableStatement(tableName)};
     const QString table = QuoteIdentifier(tableName);
-    return {QStringLiteral("CREATE TABLE %1 (\"name\" varchar(255) COLLATE \"C\" NOT NULL PRIMARY KEY"
-                           " CHECK (length(\"name\") BETWEEN 1 AND 255), \"value\" text)")
-                .arg(table),
+    QStringList statements {
+        QStringLiteral("CREATE TABLE %1 (\"name\" varchar(255) COLLATE \"C\" NOT NULL PRIMARY KEY"
+                       " CHECK (length(\"name\") BETWEEN 1 AND 255), \"value\" text)")
+            .arg(table),
         QStringLiteral("CREATE UNIQUE INDEX ON %1 ((%2))").arg(table, FoldedName())};
+    return statements + ChangeNoticeStatements(tableName);
 }

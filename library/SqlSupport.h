@@ -60,5 +60,6 @@ void PrepareOrThrow(QSqlQuery& query, const QString& statement);
 QString CreateEntryTableStatement(const QString& tableName);
 // The statements that create an entry table on either engine, to run in one transaction. On
 // a server the name is bytewise ("C") and a unique index on its ASCII-folded form keeps
-// names unique without regard to case exactly as a file does.
+// names unique without regard to case exactly as a file does, and a trigger tells the other
+// copies of every change (see ChangeNotice.h).
 QStringList CreateEntryTableStatements(SqlEngine engine, const QString& tableName);

@@ -39,6 +39,8 @@ TTableDataset::TTableDataset(QObject* parent)
     m_retryRead.setSingleShot(true);
     m_retryRead.setInterval(RetryReadMs);
     connect(&m_retryRead, &QTimer::timeout, this, &TTableDataset::RetryPendingRead);
+    m_refreshSoon.setSingleShot(true);
+    connect(&m_refreshSoon, &QTimer::timeout, this, &TTableDataset::RefreshWhenFree);
 }
 
 TTableDataset::~TTableDataset()
@@ -61,6 +63,9 @@ void TTableDataset::Open(TLibraryConnection& connection, const QString& tableNam
         throw DatabaseError(QStringLiteral("The library is not open"));
 
     auto store = std::make_unique<EntryStore>(connection.Database(), tableName);
+    // Listening starts before the names are read, so no change after the read goes unseen.
+    if (store->OnServer())
+        ListenForChanges(connection, tableName);
     NameSnapshot snapshot;
     const bool partial = store->LoadFirstNames(snapshot, FirstReadRows);
 
@@ -95,6 +100,10 @@ void TTableDataset::Close()
     m_partial = false;
     Q_EMIT aboutToReset();
     disconnect(m_connectionClosing);
+    disconnect(m_tableChanged);
+    m_refreshSoon.stop();
+    m_tableOid = 0;
+    m_liveUpdatesOff.clear();
     m_store.reset();
     m_snapshot.Clear();
     m_state = DatasetState::Inactive;
@@ -154,6 +163,11 @@ void TTableDataset::LoadCurrent(int row)
     std::optional<StoredEntry> stored = StoredEntry {};
     if (row >= 0)
         stored = m_store->TryRead(m_snapshot.KeyAt(row), m_snapshot.NameAt(row));
+    ShowRow(row, stored);
+}
+
+void TTableDataset::ShowRow(int row, const std::optional<StoredEntry>& stored)
+{
     m_row = row;
     m_modified = false;
     m_valuePending = !stored.has_value();
@@ -416,7 +430,7 @@ void TTableDataset::ReplaceSnapshot(NameSnapshot names)
     std::swap(m_snapshot, names);
     m_partial = false;
     m_knownRows = m_snapshot.Count();
-    int row = anchored ? m_snapshot.Find(name, key) : -1;
+    int row = anchored ? FindRow(name, key) : -1;
     if (anchored && row < 0) {
         // Another program deleted it since the first names were read. The current entry
         // stays on screen as it was; storing or deleting it is refused as a conflict.

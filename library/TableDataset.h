@@ -18,7 +18,9 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class BackgroundNames;
 class TLibraryConnection;
@@ -92,6 +94,17 @@ public:
 
     std::size_t SnapshotMemoryBytes() const { return m_snapshot.MemoryBytes(); }
 
+    // Live updates of a table on a server: when another program commits a change to the open
+    // table, the names are read again soon after (Refresh). The current entry stays current
+    // while it exists, a pending change stays pending as it was (its store is checked against
+    // the entry as it was read, as always), and a deleted current entry gives way to its
+    // neighbour. Not while the user is answering a question: the change waits for the answer.
+    void Refresh();
+    // Why the open server table gets no live updates, empty when it does (and for a file).
+    QString LiveUpdatesOff() const { return m_liveUpdatesOff; }
+    // The open server table's object id, which a rename keeps; 0 for a file.
+    qint64 TableOid() const { return m_tableOid; }
+
     // A large table opens with its first names only; the rest are read in the background and
     // take their place in one reset once complete. Until then a search asks the file's name
     // index, so it finds what it will find afterwards, and a move that needs the whole order
@@ -123,6 +136,9 @@ Q_SIGNALS:
     // The names read in the background are about to replace the first ones (a reset follows):
     // a view hands over a name still being typed in a cell first.
     void aboutToCompleteNames();
+    // Another program changed the open table; a view hands over a name being typed in a cell
+    // before the names are read again.
+    void aboutToRefresh();
     // The names read in the background could not be read. The table is closed as after a
     // failed open, unless a change is pending, which stays open with the names read so far.
     void namesFailed(const QString& message);
@@ -162,6 +178,12 @@ private:
     void SetState(DatasetState state);
     QString SnapshotNameText(int row) const;
     void LoadCurrent(int row);
+    // Makes `row` current with the entry as read (empty: not readable yet).
+    void ShowRow(int row, const std::optional<StoredEntry>& stored);
+    // Row of a name and key, or for rows keyed by name, of the name alone.
+    int FindRow(std::string_view name, NameSnapshot::RowKey key) const;
+    void RefreshWhenFree();
+    void ListenForChanges(TLibraryConnection& connection, const QString& tableName);
     void RetryPendingRead();
     void TakePendingRead(const StoredEntry& stored);
     void PostInsert();
@@ -190,6 +212,11 @@ private:
     // Key for rows of tables keyed by name; runs downwards so it never meets a loaded one.
     NameSnapshot::RowKey m_nextLocalKey = -1;
     QMetaObject::Connection m_connectionClosing;
+    QMetaObject::Connection m_tableChanged;
+    qint64 m_tableOid = 0;
+    QString m_liveUpdatesOff;
+    // Notices come in bursts (one a statement); one read of the names answers them all.
+    QTimer m_refreshSoon;
     StoredEntry m_stored;
     bool m_valuePending = false;
     QTimer m_retryRead;

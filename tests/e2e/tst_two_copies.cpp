@@ -1,5 +1,6 @@
 // Two copies of the real program, each with its own settings and its own server user, sharing
-// one library on the test's PostgreSQL cluster.
+// one library on the test's PostgreSQL cluster: edits of one entry, and one copy's store
+// reaching the other while it runs.
 
 #include "tests/e2e/AppHarness.h"
 #include "tests/e2e/XDesktop.h"
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void secondStoreOfOneEntryIsRefusedAndOverwritesNothing();
+    void storeInOneCopyShowsUpInTheOther();
 
 private:
     QString addressFor(const QString& role) const;
@@ -162,6 +164,32 @@ void TestTwoCopies::secondStoreOfOneEntryIsRefusedAndOverwritesNothing()
     QCOMPARE(bob.exitCode(), 0);
     QCOMPARE(StoredValue(m_schema, QStringLiteral("hello")), QStringLiteral("Hello there from Ann"));
     QCOMPARE(StoredValue(m_schema, QStringLiteral("hello (2)")), QStringLiteral("Hello there from Bob"));
+}
+
+void TestTwoCopies::storeInOneCopyShowsUpInTheOther()
+{
+    AppHarness ann;
+    AppHarness bob;
+    startCopy(ann, m_ann, QStringLiteral("dword:00004077")); // Ctrl+F8
+    startCopy(bob, m_bob, QStringLiteral("dword:00004078")); // Ctrl+F9
+    const QString before = StoredValue(m_schema, QStringLiteral("hello"));
+    const QString after = before + QStringLiteral(" again");
+
+    QVERIFY(CallUp(ann, QStringLiteral("ctrl+F8")));
+    QVERIFY(AppendToFirstEntry(QStringLiteral(" again"), after));
+    QVERIFY(ann.closeWindow());
+    QCOMPARE(StoredValue(m_schema, QStringLiteral("hello")), after);
+
+    // Bob, who has not reopened anything, copies the entry's new text.
+    QVERIFY(CallUp(bob, QStringLiteral("ctrl+F9")));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            XDesktop::xdo({QStringLiteral("key"), QStringLiteral("ctrl+c")});
+            return QTest::qWaitFor([&] { return XDesktop::clipboardText() == after; }, 500);
+        },
+        30000));
+    QVERIFY(bob.closeWindow());
+    QVERIFY(bob.boxesShown().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTwoCopies)

@@ -510,6 +510,48 @@ private Q_SLOTS:
         o.tbl.Open(o.lib.connection, General);
         QCOMPARE(o.tbl.Name(), QStringLiteral("a"));
     }
+
+    void anotherCopysStoresShowLiveAndNeverOverwriteAnUnsavedEdit()
+    {
+        if (!OnServer())
+            QSKIP("a file library has no live updates");
+        Opened o({"alpha", "bravo", "charlie"});
+        TLibraryConnection secondLibrary;
+        secondLibrary.SetDataSource(o.lib.Source());
+        secondLibrary.Open();
+        TTableDataset second;
+        second.Open(secondLibrary, General);
+        QSignalSpy secondRefreshes(&second, &TTableDataset::aboutToRefresh);
+
+        // A store in the second copy shows in the first, whose current entry stays current.
+        o.tbl.MoveTo(1);
+        second.InsertAndPost(QStringLiteral("able"), QStringLiteral("new"));
+        QTRY_COMPARE_WITH_TIMEOUT(Names(o.tbl), (QStringList {"able", "alpha", "bravo", "charlie"}), 5000);
+        QCOMPARE(o.tbl.Name(), QStringLiteral("bravo"));
+        QCOMPARE(o.tbl.Value(), QStringLiteral("text of bravo"));
+
+        // The second copy's own store read nothing again: the first notice it acts on is
+        // another program's, which comes after its own.
+        QCOMPARE(o.lib.Other(QStringLiteral("UPDATE \"General\" SET value = 'x' WHERE name = 'charlie'")),
+            QString());
+        QTRY_COMPARE_WITH_TIMEOUT(secondRefreshes.count(), 1, 5000);
+        QCOMPARE(second.Name(), QStringLiteral("able"));
+
+        // An edit typed in the first survives the second's change to that entry and to the
+        // list, and its store is refused rather than overwriting the second's text.
+        o.tbl.SetValue(QStringLiteral("mine"));
+        QVERIFY(second.Locate(QStringLiteral("bravo")));
+        second.SetValue(QStringLiteral("theirs"));
+        second.Post();
+        QVERIFY(second.Locate(QStringLiteral("charlie")));
+        second.Delete();
+        QTRY_COMPARE_WITH_TIMEOUT(Names(o.tbl), (QStringList {"able", "alpha", "bravo"}), 5000);
+        QCOMPARE(o.tbl.State(), DatasetState::Edit);
+        QCOMPARE(o.tbl.Value(), QStringLiteral("mine"));
+        QVERIFY(Refusal([&] { o.tbl.Post(); }).contains(QLatin1String("changed by another program")));
+        QCOMPARE(o.lib.Column(QStringLiteral("SELECT value FROM \"General\" WHERE name = 'bravo'")),
+            QStringList {"theirs"});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTableDataset)
