@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 #include "common/Handled.h"
 #include "common/MessageBoxes.h"
+#include "library/LibraryConnection.h"
 #include "library/StoredText.h"
 #include "library/TableDataset.h"
 
@@ -107,10 +108,13 @@ void TfrmMain::ShowCurrentValue()
     }
     // Text typed before the entry's own text is read would replace text nobody has seen.
     const bool pending = tbl->Active() && tbl->ValuePending();
-    memValue->setPlaceholderText(pending
-            ? QStringLiteral(
-                "This entry's text shows as soon as another program stops using the library file.")
-            : QString());
+    QString placeholder;
+    if (pending && ADOCon->Lost())
+        placeholder = QStringLiteral("This entry's text shows as soon as the library server is back.");
+    else if (pending)
+        placeholder = QStringLiteral(
+            "This entry's text shows as soon as another program stops using the library file.");
+    memValue->setPlaceholderText(placeholder);
     // With no table there is nowhere for typed text to go; in an empty table it starts an entry.
     memValue->setReadOnly(!tbl->Active() || m_libraryReadOnly || pending);
 }

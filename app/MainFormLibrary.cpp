@@ -67,6 +67,17 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
             RunHandled([this, index] { TabCtrlChange(index); });
     });
     connect(ADOCon, &TLibraryConnection::tablesChanged, this, &TfrmMain::FollowLibraryTables);
+    // A lost server is said in the title, once, not in a box per try; the window keeps working
+    // from what it has read.
+    connect(ADOCon, &TLibraryConnection::connectionLost, this, [this] {
+        setWindowTitle(QStringLiteral("%1 - library server unreachable, reconnecting")
+                           .arg(QString::fromLatin1(ApplicationTitle)));
+        ShowCurrentValue();
+    });
+    connect(ADOCon, &TLibraryConnection::reconnected, this, [this] {
+        setWindowTitle(QString::fromLatin1(ApplicationTitle));
+        ShowCurrentValue();
+    });
     if (auto* tabs = qobject_cast<TTableTabs*>(TabCtrl)) {
         connect(tbl, &TTableDataset::stateChanged, tabs,
             [tabs](DatasetState state) { tabs->SetCurrentShown(state != DatasetState::Inactive); });

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr QLatin1String ServerAway("The library server cannot be reached; trying again");
+
 constexpr QLatin1String ChangedElsewhere(
     "The entry was changed by another program since it was read; reopen the table to see the change");
 
@@ -216,6 +218,15 @@ QVariant EntryStore::Shown(const QVariant& stored) const
 std::optional<StoredEntry> EntryStore::ReadRow(
     NameSnapshot::RowKey key, std::string_view name, bool waitForLock)
 {
+    const QByteArray cacheKey(name.data(), static_cast<qsizetype>(name.size()));
+    if (Unreachable()) {
+        const auto cached = m_readCache.constFind(cacheKey);
+        if (cached != m_readCache.constEnd())
+            return *cached;
+        if (!waitForLock)
+            return std::nullopt;
+        throw DatabaseError(QString(ServerAway));
+    }
     if (m_keyedByRowid) {
         m_read.bindValue(0, key);
     } else {
@@ -229,6 +240,9 @@ std::optional<StoredEntry> EntryStore::ReadRow(
         const QSqlError error = m_read.lastError();
         if (!waitForLock && IsLockedError(error))
             return std::nullopt;
+        // Lost just now: the same answer as when it was known to be lost.
+        if (Unreachable())
+            return ReadRow(key, name, waitForLock);
         ThrowSqlError(error);
     }
     StoredEntry entry;
@@ -240,6 +254,8 @@ std::optional<StoredEntry> EntryStore::ReadRow(
         entry.value = Shown(entry.storedValue);
     }
     m_read.finish();
+    if (OnServer())
+        m_readCache.insert(cacheKey, entry);
     return entry;
 }
 
@@ -275,6 +291,8 @@ std::optional<StoredEntry> EntryStore::TryRead(NameSnapshot::RowKey key, std::st
 NameSnapshot::RowKey EntryStore::Insert(
     const QVariant& name, const QVariant& value, NameSnapshot::RowKey fallbackKey)
 {
+    if (Unreachable())
+        throw DatabaseError(QString(ServerAway));
     QSqlQuery query(m_db);
     PrepareOrThrow(query, QStringLiteral("INSERT INTO %1 (\"name\", \"value\") VALUES (?, ?)").arg(m_table));
     query.addBindValue(name);
@@ -343,6 +361,8 @@ void EntryStore::RunChecked(QSqlQuery& query)
 StoredEntry EntryStore::Update(
     NameSnapshot::RowKey key, const StoredEntry& original, const QVariant& name, const QVariant& value)
 {
+    if (Unreachable())
+        throw DatabaseError(QString(ServerAway));
     if (!original.found)
         throw DatabaseError(QString(ChangedElsewhere));
     // Only a field the user changed is written, so a field left alone keeps its bytes.
@@ -380,6 +400,8 @@ StoredEntry EntryStore::Update(
 
 void EntryStore::Remove(NameSnapshot::RowKey key, const StoredEntry& original)
 {
+    if (Unreachable())
+        throw DatabaseError(QString(ServerAway));
     if (!original.found)
         throw DatabaseError(QString(ChangedElsewhere));
     QSqlQuery query(m_db);

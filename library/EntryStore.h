@@ -7,6 +7,7 @@
 #include "library/SqlSupport.h"
 #include "library/StoredText.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -38,6 +39,11 @@ public:
     // snapshot then carries a running number only to tell rows apart.
     bool KeyedByRowid() const { return m_keyedByRowid; }
     bool OnServer() const { return m_engine == SqlEngine::Postgres; }
+    // The connection to the server is lost: reads answer from the entries read before (or not
+    // at all yet), changes are refused with a plain word.
+    bool Unreachable() const { return OnServer() && !m_db.isOpen(); }
+    // Takes over the entries another store of the same table has read, for the next outage.
+    void TakeReadCache(EntryStore& other) { m_readCache.swap(other.m_readCache); }
 
     void LoadNames(NameSnapshot& snapshot);
     // Reads the first names of a large table and returns true when the rest can follow in the
@@ -90,4 +96,7 @@ private:
     // Switch the connection's wait for locks off and back on around a read that must not wait.
     QSqlQuery m_waitOff;
     QSqlQuery m_waitOn;
+    // A server's entries as last read, by name: while the server is away, an entry seen before
+    // can still be shown, copied and pasted.
+    QHash<QByteArray, StoredEntry> m_readCache;
 };

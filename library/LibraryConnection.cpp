@@ -57,6 +57,12 @@ constexpr int LockWaitMs = 5000;
 // Often enough that another copy's change shows within a second.
 constexpr int NoticePollMs = 400;
 
+// A lost server is tried again after 1 s, then twice as long each time up to this.
+constexpr int FirstReconnectMs = 1000;
+constexpr int LongestReconnectMs = 30000;
+// Each try holds the window up at most this long when the network is gone.
+constexpr int ReconnectTimeoutSeconds = 3;
+
 } // namespace
 
 TLibraryConnection::TLibraryConnection(QObject* parent)
@@ -66,6 +72,8 @@ TLibraryConnection::TLibraryConnection(QObject* parent)
     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_noticePoll.setInterval(NoticePollMs);
     connect(&m_noticePoll, &QTimer::timeout, this, &TLibraryConnection::PollNotices);
+    m_reconnect.setSingleShot(true);
+    connect(&m_reconnect, &QTimer::timeout, this, &TLibraryConnection::TryReconnect);
 }
 
 TLibraryConnection::~TLibraryConnection()
@@ -115,7 +123,7 @@ void TLibraryConnection::Open()
     if (m_beforeConnect)
         m_beforeConnect(*this);
     if (IsServerSource(m_dataSource)) {
-        OpenServer();
+        OpenServer(false);
         return;
     }
 
@@ -147,17 +155,58 @@ void TLibraryConnection::Open()
 
 void TLibraryConnection::Close()
 {
-    if (!Connected())
+    const bool lost = m_lost;
+    m_lost = false;
+    m_reconnect.stop();
+    m_noticePoll.stop();
+    if (!Connected() && !lost)
         return;
     Q_EMIT aboutToClose();
-    m_noticePoll.stop();
     Database().close();
 }
 
 void TLibraryConnection::CheckConnected() const
 {
+    if (m_lost)
+        throw DatabaseError(QStringLiteral("The library server cannot be reached; trying again"));
     if (!Connected())
         throw DatabaseError(QStringLiteral("The library is not open"));
+}
+
+bool TLibraryConnection::CheckLost()
+{
+    if (m_lost)
+        return true;
+    if (!IsServer() || Database().isOpen())
+        return false;
+    m_lost = true;
+    m_noticePoll.stop();
+    m_reconnectDelayMs = FirstReconnectMs;
+    m_reconnect.start(m_reconnectDelayMs);
+    const QString driverText = Database().driver()->lastError().databaseText().trimmed();
+    const QString reason
+        = driverText.isEmpty() ? QStringLiteral("the connection to the server was lost") : driverText;
+    qCWarning(lcConnection).noquote() << "library server lost:" << reason;
+    Q_EMIT connectionLost(reason);
+    return true;
+}
+
+void TLibraryConnection::TryReconnect()
+{
+    if (!m_lost)
+        return;
+    // The old session is gone; its statements are forgotten with it, not the datasets' data.
+    Database().close();
+    try {
+        OpenServer(true);
+    } catch (const DatabaseError& e) {
+        qCInfo(lcConnection).noquote() << "library server still unreachable:" << e.message();
+        m_reconnectDelayMs = std::min(m_reconnectDelayMs * 2, LongestReconnectMs);
+        m_reconnect.start(m_reconnectDelayMs);
+        return;
+    }
+    m_lost = false;
+    Q_EMIT reconnected();
 }
 
 QStringList TLibraryConnection::TableNames() const
@@ -227,7 +276,7 @@ bool TLibraryConnection::IsServer() const
     return Database().driverName() == ServerDriver;
 }
 
-void TLibraryConnection::OpenServer()
+void TLibraryConnection::OpenServer(bool reconnecting)
 {
     const ServerAddress address = ParseServerAddress(m_dataSource);
     QSqlDatabase db = PrepareDriver(ServerDriver);
@@ -237,7 +286,11 @@ void TLibraryConnection::OpenServer()
     db.setDatabaseName(address.database);
     db.setUserName(address.user);
     db.setPassword(QString());
-    db.setConnectOptions(address.options.join(QLatin1Char(';')));
+    QStringList options = address.options;
+    // libpq takes the last value given for an option.
+    if (reconnecting)
+        options << QStringLiteral("connect_timeout=%1").arg(ReconnectTimeoutSeconds);
+    db.setConnectOptions(options.join(QLatin1Char(';')));
     const QString where = address.Display();
     if (!db.open())
         throw DatabaseError(
@@ -283,14 +336,15 @@ void TLibraryConnection::Listen(QSqlDatabase& db)
 
 void TLibraryConnection::PollNotices()
 {
-    if (!Connected())
+    if (CheckLost())
         return;
     // A notice is read off the socket only once libpq is back at rest after a query; the
     // driver's own watch of the socket can miss it until the next statement, so a trivial one
     // goes out a few times a second. On a dead network it fails within the TCP timeout the
     // address sets, never longer.
     QSqlQuery poll(Database());
-    poll.exec(QStringLiteral("SELECT 1"));
+    if (!poll.exec(QStringLiteral("SELECT 1")))
+        CheckLost();
 }
 
 void TLibraryConnection::OnNotification(

@@ -57,6 +57,13 @@ public:
     // Tells the other copies that tables were added, dropped or renamed.
     void AnnounceTablesChanged();
 
+    // The server went away (a restart, a dropped network) while the library was open. The
+    // datasets keep what they have; the connection tries again after 1, 2, 4... up to 30
+    // seconds, each try bounded by a short connect timeout, and says when it is back.
+    bool Lost() const { return m_lost; }
+    // Checks a server connection that failed a statement; true when it is lost.
+    bool CheckLost();
+
 Q_SIGNALS:
     // Datasets on this connection close themselves before its statements become invalid.
     void aboutToClose();
@@ -64,14 +71,18 @@ Q_SIGNALS:
     void tableChanged(qint64 tableOid);
     // Another copy added, dropped or renamed tables (server only).
     void tablesChanged();
+    // The server cannot be reached any more / again (its statements were prepared anew).
+    void connectionLost(const QString& reason);
+    void reconnected();
 
 private:
     void OnNotification(
         const QString& channel, QSqlDriver::NotificationSource source, const QVariant& payload);
     void Listen(QSqlDatabase& db);
     void PollNotices();
+    void TryReconnect();
+    void OpenServer(bool reconnecting);
     QSqlDatabase PrepareDriver(const QString& driver);
-    void OpenServer();
     void CheckConnected() const;
     void Execute(const QString& statement);
 
@@ -83,4 +94,7 @@ private:
     bool m_listening = false;
     // Asks the driver for notices a few times a second (see Listen).
     QTimer m_noticePoll;
+    bool m_lost = false;
+    int m_reconnectDelayMs = 0;
+    QTimer m_reconnect;
 };

@@ -59,6 +59,8 @@ void TTableDataset::CheckActive() const
 void TTableDataset::Open(TLibraryConnection& connection, const QString& tableName)
 {
     Close();
+    if (connection.Lost())
+        throw DatabaseError(QStringLiteral("The library server cannot be reached; trying again"));
     if (!connection.Connected())
         throw DatabaseError(QStringLiteral("The library is not open"));
 
@@ -101,6 +103,7 @@ void TTableDataset::Close()
     Q_EMIT aboutToReset();
     disconnect(m_connectionClosing);
     disconnect(m_tableChanged);
+    disconnect(m_reconnected);
     m_refreshSoon.stop();
     m_tableOid = 0;
     m_liveUpdatesOff.clear();

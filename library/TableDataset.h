@@ -99,6 +99,8 @@ public:
     // while it exists, a pending change stays pending as it was (its store is checked against
     // the entry as it was read, as always), and a deleted current entry gives way to its
     // neighbour. Not while the user is answering a question: the change waits for the answer.
+    // While the server is away the snapshot stays: moving and searching work, an entry read
+    // before shows its text, one not read yet shows it once the server is back.
     void Refresh();
     // Why the open server table gets no live updates, empty when it does (and for a file).
     QString LiveUpdatesOff() const { return m_liveUpdatesOff; }
@@ -184,6 +186,9 @@ private:
     int FindRow(std::string_view name, NameSnapshot::RowKey key) const;
     void RefreshWhenFree();
     void ListenForChanges(TLibraryConnection& connection, const QString& tableName);
+    // The server is back after an outage: statements are prepared anew and the names read
+    // again; a change made meanwhile is still pending, to be stored as usual.
+    void Reattach(TLibraryConnection& connection);
     void RetryPendingRead();
     void TakePendingRead(const StoredEntry& stored);
     void PostInsert();
@@ -213,6 +218,7 @@ private:
     NameSnapshot::RowKey m_nextLocalKey = -1;
     QMetaObject::Connection m_connectionClosing;
     QMetaObject::Connection m_tableChanged;
+    QMetaObject::Connection m_reconnected;
     qint64 m_tableOid = 0;
     QString m_liveUpdatesOff;
     // Notices come in bursts (one a statement); one read of the names answers them all.

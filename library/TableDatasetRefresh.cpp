@@ -25,6 +25,9 @@ constexpr int BusyRetryMs = 250;
 void TTableDataset::ListenForChanges(TLibraryConnection& connection, const QString& tableName)
 {
     disconnect(m_tableChanged);
+    disconnect(m_reconnected);
+    m_reconnected = connect(
+        &connection, &TLibraryConnection::reconnected, this, [this, &connection] { Reattach(connection); });
     QSqlDatabase db = connection.Database();
     const QString stored = CatalogueName(db, tableName);
     m_liveUpdatesOff = connection.ChangeChannel().isEmpty()
@@ -61,6 +64,23 @@ void TTableDataset::RefreshWhenFree()
     }
 }
 
+void TTableDataset::Reattach(TLibraryConnection& connection)
+{
+    if (!Active())
+        return;
+    try {
+        auto store = std::make_unique<EntryStore>(connection.Database(), m_tableName);
+        store->TakeReadCache(*m_store);
+        m_store = std::move(store);
+        // Changes of other copies meanwhile sent no notice this connection heard.
+        Refresh();
+    } catch (const DatabaseError& error) {
+        qCWarning(lcRefresh).noquote() << "table not read again after reconnecting:" << error.message();
+    }
+    if (m_valuePending)
+        RetryPendingRead();
+}
+
 int TTableDataset::FindRow(std::string_view name, NameSnapshot::RowKey key) const
 {
     // Rows keyed by name carry numbers of this snapshot only; a new read numbers them anew.
@@ -70,7 +90,8 @@ int TTableDataset::FindRow(std::string_view name, NameSnapshot::RowKey key) cons
 void TTableDataset::Refresh()
 {
     CheckActive();
-    if (!m_store->OnServer())
+    // Without the server there is nothing to read; the names are read again once it is back.
+    if (!m_store->OnServer() || m_store->Unreachable())
         return;
     Q_EMIT aboutToRefresh();
     if (!Active())

@@ -1,7 +1,8 @@
 #!/bin/sh
 # A throw-away PostgreSQL cluster for the library tests: `pg_cluster.sh start DIR` makes one
 # in DIR listening only on a Unix socket there, with the database "pastewise_test" owned by
-# the user "pastewise"; `pg_cluster.sh stop DIR` stops it and removes DIR. initdb refuses to
+# the user "pastewise"; `pg_cluster.sh stop DIR` stops it and removes DIR; `pause` and `resume`
+# stop and start the server alone. initdb refuses to
 # run as root, so as root the cluster runs as the unprivileged user "nobody".
 set -eu
 
@@ -34,6 +35,14 @@ start)
     { cat "$dir/server.log" >&2; exit 1; }
   as_owner "$bindir/createdb" -h "$dir" -U pastewise pastewise_test
   ;;
+pause)
+  # The server stops as in a restart; the cluster stays for `resume`.
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+  ;;
+resume)
+  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    -o "-k $dir -c listen_addresses= -F" start >/dev/null
+  ;;
 stop)
   if [ -f "$dir/data/postmaster.pid" ]; then
     as_owner "$bindir/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
@@ -41,7 +50,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "usage: pg_cluster.sh start|stop DIR" >&2
+  echo "usage: pg_cluster.sh start|pause|resume|stop DIR" >&2
   exit 2
   ;;
 esac

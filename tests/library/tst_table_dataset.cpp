@@ -4,9 +4,13 @@
 #include "library/ADOUtil.h"
 #include "library/TableDataset.h"
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <functional>
 
@@ -551,6 +555,43 @@ private Q_SLOTS:
         QVERIFY(Refusal([&] { o.tbl.Post(); }).contains(QLatin1String("changed by another program")));
         QCOMPARE(o.lib.Column(QStringLiteral("SELECT value FROM \"General\" WHERE name = 'bravo'")),
             QStringList {"theirs"});
+    }
+
+    void aServerRestartDuringAnEditKeepsTheSnapshotAndStoresTheEdit()
+    {
+        if (!OnServer())
+            QSKIP("a file library has no server to lose");
+        Opened o({"alpha", "bravo", "charlie"});
+        o.tbl.MoveTo(1);
+        o.tbl.MoveTo(0);
+        const QString cluster = QUrlQuery(QUrl(TestServer())).queryItemValue(QStringLiteral("host"));
+        QCOMPARE(QProcess::execute(QStringLiteral(PW_PG_CLUSTER), {QStringLiteral("pause"), cluster}), 0);
+        bool paused = true;
+        const auto resume = qScopeGuard([&] {
+            if (paused)
+                QProcess::execute(QStringLiteral(PW_PG_CLUSTER), {QStringLiteral("resume"), cluster});
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(o.lib.connection.Lost(), 10000);
+
+        // Searching works from the snapshot: an entry read before shows its text, one never
+        // read shows it later; an edit is kept while its store cannot happen.
+        QVERIFY(o.tbl.Locate(QStringLiteral("ch")));
+        QVERIFY(o.tbl.ValuePending());
+        QVERIFY(o.tbl.Locate(QStringLiteral("br")));
+        QCOMPARE(o.tbl.Value(), QStringLiteral("text of bravo"));
+        o.tbl.SetValue(QStringLiteral("edited while away"));
+        QVERIFY(Refusal([&] { o.tbl.Post(); }).contains(QLatin1String("cannot be reached")));
+        QCOMPARE(o.tbl.State(), DatasetState::Edit);
+
+        paused = false;
+        QCOMPARE(QProcess::execute(QStringLiteral(PW_PG_CLUSTER), {QStringLiteral("resume"), cluster}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!o.lib.connection.Lost(), 60000);
+        QCOMPARE(o.tbl.Value(), QStringLiteral("edited while away"));
+        o.tbl.Post();
+        TTableDataset check;
+        check.Open(o.lib.connection, General);
+        QVERIFY(check.Locate(QStringLiteral("bravo")));
+        QCOMPARE(check.Value(), QStringLiteral("edited while away"));
     }
 };
 
