@@ -75,6 +75,9 @@ public:
     void ReopenAfterRefusal(const QString& TableName);
     // Another copy added, dropped or renamed tables: the tabs follow.
     void FollowLibraryTables();
+    // The library's state where it does not interrupt: in the window title, while the server
+    // is away or the open table gets no live updates.
+    void ShowLibraryStatus();
     void LibraryTablesChanged();
 
     // Refused stores and the exit (MainFormRefusals.cpp).
