@@ -84,6 +84,9 @@ public:
     bool SwitchLibrary(const QString& library);
     // Another copy added, dropped or renamed tables: the tabs follow.
     void FollowLibraryTables();
+    // The library's state where it does not interrupt: in the window title, while the server
+    // is away or the open table gets no live updates.
+    void ShowLibraryStatus();
     void LibraryTablesChanged();
 
     // Refused stores and the exit (MainFormRefusals.cpp).

@@ -69,15 +69,12 @@ void TfrmMain::CreateLibraryComponents(const QString& librarySource)
     connect(ADOCon, &TLibraryConnection::tablesChanged, this, &TfrmMain::FollowLibraryTables);
     // A lost server is said in the title, once, not in a box per try; the window keeps working
     // from what it has read.
-    connect(ADOCon, &TLibraryConnection::connectionLost, this, [this] {
-        setWindowTitle(QStringLiteral("%1 - library server unreachable, reconnecting")
-                           .arg(QString::fromLatin1(ApplicationTitle)));
+    const auto showLibraryState = [this] {
+        ShowLibraryStatus();
         ShowCurrentValue();
-    });
-    connect(ADOCon, &TLibraryConnection::reconnected, this, [this] {
-        setWindowTitle(QString::fromLatin1(ApplicationTitle));
-        ShowCurrentValue();
-    });
+    };
+    connect(ADOCon, &TLibraryConnection::connectionLost, this, showLibraryState);
+    connect(ADOCon, &TLibraryConnection::reconnected, this, showLibraryState);
     if (auto* tabs = qobject_cast<TTableTabs*>(TabCtrl)) {
         connect(tbl, &TTableDataset::stateChanged, tabs,
             [tabs](DatasetState state) { tabs->SetCurrentShown(state != DatasetState::Inactive); });
@@ -196,6 +193,18 @@ void TfrmMain::OpenTable(const QString& TableName)
     grdName->CommitEdit();
     m_session->openTable(TableName);
     SelectTableTab(TableTabIndex(TableName));
+    ShowLibraryStatus();
+}
+
+void TfrmMain::ShowLibraryStatus()
+{
+    QString status;
+    if (ADOCon->Lost())
+        status = QStringLiteral("library server unreachable, reconnecting");
+    else if (tbl->Active() && !tbl->LiveUpdatesOff().isEmpty())
+        status = QStringLiteral("others' changes show when the table is reopened");
+    const QString title = QString::fromLatin1(ApplicationTitle);
+    setWindowTitle(status.isEmpty() ? title : QStringLiteral("%1 - %2").arg(title, status));
 }
 
 void TfrmMain::TabCtrlChange(int index)

@@ -10,7 +10,16 @@ namespace {
 // Options handed to libpq as they are; a value must be one plain word there.
 const QStringList PassedOptions {QStringLiteral("sslmode"), QStringLiteral("sslrootcert"),
     QStringLiteral("sslcert"), QStringLiteral("sslkey"), QStringLiteral("connect_timeout"),
-    QStringLiteral("service"), QStringLiteral("application_name")};
+    QStringLiteral("service"), QStringLiteral("application_name"), QStringLiteral("keepalives_idle"),
+    QStringLiteral("keepalives_interval"), QStringLiteral("keepalives_count"),
+    QStringLiteral("tcp_user_timeout")};
+
+// A dropped network shows as an error within seconds rather than the system's many minutes:
+// a statement waits at most this long for the server's answer, an idle connection is probed.
+// libpq ignores them for a Unix socket.
+const QStringList DeadNetworkDefaults {QStringLiteral("tcp_user_timeout=10000"),
+    QStringLiteral("keepalives_idle=10"), QStringLiteral("keepalives_interval=5"),
+    QStringLiteral("keepalives_count=3")};
 
 // Without a bound, an unreachable host would keep the window frozen for minutes.
 constexpr int DefaultConnectTimeoutSeconds = 10;
@@ -88,5 +97,10 @@ ServerAddress ParseServerAddress(const QString& uri)
         Refuse(QStringLiteral("the schema is empty"));
     if (!timeoutGiven)
         address.options << QStringLiteral("connect_timeout=%1").arg(DefaultConnectTimeoutSeconds);
+    for (const QString& option : DeadNetworkDefaults) {
+        const QString key = option.section(QLatin1Char('='), 0, 0);
+        if (!query.hasQueryItem(key))
+            address.options << option;
+    }
     return address;
 }

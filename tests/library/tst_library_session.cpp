@@ -7,6 +7,7 @@
 #include "library/LibrarySession.h"
 #include "library/TableDataset.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -73,6 +74,32 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DatabaseError, session.openTable(QStringLiteral("Broken")));
         QVERIFY(!dataset.Active());
         QCOMPARE(session.CurTable(), QStringLiteral("MAIL"));
+    }
+
+    void tablesChangedByAnotherCopyReachTheListAndTheOpenTableKeepsItsIdentity()
+    {
+        if (!OnServer())
+            QSKIP("a file library has no live updates");
+        LibraryFixture lib(true);
+        lib.connection.CreateTable(QStringLiteral("Mail"));
+        TTableDataset dataset;
+        LibrarySession session(lib.connection, dataset);
+        session.loadTableNames();
+        session.openTable(QStringLiteral("Mail"));
+        QSignalSpy announced(&lib.connection, &TLibraryConnection::tablesChanged);
+
+        TLibraryConnection other;
+        other.SetDataSource(lib.Source());
+        other.Open();
+        other.RenameTable(QStringLiteral("Mail"), QStringLiteral("Post"));
+        other.CreateTable(QStringLiteral("Code"));
+        QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 2, 5000);
+        QCOMPARE(session.reloadTableNames(), QStringLiteral("Post"));
+        QCOMPARE(session.TableList().Names(), (QStringList {QStringLiteral("Post"), QStringLiteral("Code")}));
+
+        other.DropTable(QStringLiteral("Post"));
+        QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 3, 5000);
+        QCOMPARE(session.reloadTableNames(), QString());
     }
 };
 
