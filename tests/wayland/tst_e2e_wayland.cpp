@@ -1,4 +1,5 @@
-// The real program as a Wayland client on a headless sway: Quick Paste lands in a
+// The real program as a Wayland client on a headless sway: called up through a sway key
+// binding that runs `pastewise --show`, as a user sets it up, Quick Paste lands in a
 // Wayland-native program through the compositor's virtual keyboard.
 
 #include "tests/wayland/SwaySession.h"
@@ -40,9 +41,11 @@ class TestWaylandE2E final : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(m_sway.start(), qPrintable(m_sway.error()));
+        const QString program = m_sway.pathOf(QStringLiteral("app/pastewise"));
+        QVERIFY2(
+            m_sway.start({QStringLiteral("bindsym Ctrl+F8 exec ") + program + QStringLiteral(" --show")}),
+            qPrintable(m_sway.error()));
         m_appDir = m_sway.makeFolder(QStringLiteral("app"));
-        const QString program = m_appDir + QStringLiteral("/pastewise");
         QVERIFY(
             QFile::copy(qEnvironmentVariable("PW_BUILD_DIR") + QStringLiteral("/bin/pastewise"), program));
         {
@@ -72,7 +75,7 @@ private Q_SLOTS:
         }
     }
 
-    void quickPasteLandsInTheProgramFocusedNext()
+    void quickPasteAfterTheCallUpBindingLandsInTheProgramFocusedNext()
     {
         m_target.setProcessChannelMode(QProcess::MergedChannels);
         m_sway.launch(m_target, QStringLiteral(PW_PASTE_TARGET), {m_targetFile});
@@ -88,10 +91,10 @@ private Q_SLOTS:
         // bind, once.
         QString output;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (output += QString::fromUtf8(m_app.readAll())).contains(QStringLiteral("--show")), WaitMs);
-        QVERIFY2(
-            output.contains(QStringLiteral("box: Pastewise | This desktop does not let programs set up")),
-            qPrintable(output));
+            (output += QString::fromUtf8(m_app.readAll()))
+                .contains(QStringLiteral("box: Pastewise | This desktop does not let programs set up")),
+            WaitMs);
+        QVERIFY2(output.contains(QStringLiteral(" --show")), qPrintable(output));
         QVERIFY(!output.contains(QStringLiteral("Unable register hot key!")));
         QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pastewise"), WaitMs);
         type({QStringLiteral("-k"), QStringLiteral("Return")});
@@ -100,6 +103,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(m_app.readAll()))
                                      .contains(QStringLiteral("this desktop: focus tracking false")),
             WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pastewise"), WaitMs);
+        // Back to the target; the desktop's binding calls the window up again.
+        m_sway.run(QStringLiteral("swaymsg"), {QStringLiteral("[app_id=pw_paste_target] focus")});
+        QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pw_paste_target"), WaitMs);
+        type({QStringLiteral("-M"), QStringLiteral("ctrl"), QStringLiteral("-k"), QStringLiteral("F8"),
+            QStringLiteral("-m"), QStringLiteral("ctrl")});
         QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pastewise"), WaitMs);
         type({QStringLiteral("gree")});
         type({QStringLiteral("-k"), QStringLiteral("Return")});
