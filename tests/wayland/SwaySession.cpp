@@ -150,13 +150,16 @@ void SwaySession::launch(QProcess& process, const QString& program, const QStrin
     process.start(command.first(), command.mid(1));
 }
 
-QString SwaySession::run(const QString& program, const QStringList& arguments)
+QString SwaySession::run(
+    const QString& program, const QStringList& arguments, const QStringList& extraEnvironment)
 {
     QDir runtime(m_runtimeDir);
     const QStringList sockets = runtime.entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
     QProcess process;
     launch(process, program, arguments,
-        {QStringLiteral("SWAYSOCK=") + (sockets.isEmpty() ? QString() : runtime.filePath(sockets.first()))});
+        QStringList {
+            QStringLiteral("SWAYSOCK=") + (sockets.isEmpty() ? QString() : runtime.filePath(sockets.first()))}
+            + extraEnvironment);
     if (!process.waitForFinished(20000)) {
         process.kill();
         process.waitForFinished();

@@ -30,7 +30,8 @@ public:
     void launch(QProcess& process, const QString& program, const QStringList& arguments,
         const QStringList& extraEnvironment = {});
     // Runs a command in the session to its end; its standard output, "" on failure.
-    QString run(const QString& program, const QStringList& arguments);
+    QString run(
+        const QString& program, const QStringList& arguments, const QStringList& extraEnvironment = {});
 
     // The app_id of the window with the keyboard focus, from sway's window tree.
     QString focusedAppId();

@@ -30,6 +30,9 @@ class TestWaylandE2E final : public QObject {
     QProcess m_app;
     QString m_appDir;
     QString m_targetFile;
+    QProcess m_bus;
+    QProcess m_backend;
+    QProcess m_portal;
 
     void type(const QStringList& wtypeArguments)
     {
@@ -67,7 +70,7 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        for (QProcess* process : {&m_app, &m_target}) {
+        for (QProcess* process : {&m_app, &m_target, &m_portal, &m_backend, &m_bus}) {
             if (process->state() != QProcess::NotRunning) {
                 process->kill();
                 process->waitForFinished(10000);
@@ -114,6 +117,79 @@ private Q_SLOTS:
         type({QStringLiteral("-k"), QStringLiteral("Return")});
         QTRY_COMPARE_WITH_TIMEOUT(ReadFile(m_targetFile), EntryText, WaitMs);
         QCOMPARE(m_sway.focusedAppId(), QStringLiteral("pw_paste_target"));
+
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(WaitMs));
+        output += QString::fromUtf8(m_app.readAll());
+        QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0, qPrintable(output));
+    }
+
+    // Where the desktop offers the shortcuts portal the program binds its key there, and the
+    // desktop's press calls the window up: the real xdg-desktop-portal on a bus of the test's
+    // own, with the recording back end standing in for the desktop.
+    void portalShortcutCallsTheWindowUp()
+    {
+        const QString folder = m_sway.makeFolder(QStringLiteral("portal"));
+        for (const QString& name : {QStringLiteral("pwtest.portal"), QStringLiteral("portal_backend.py")})
+            QVERIFY(
+                QFile::copy(QStringLiteral(PW_PORTAL_TEST_DIR "/") + name, folder + QLatin1Char('/') + name));
+        const QString calls = folder + QStringLiteral("/calls.jsonl");
+        m_sway.handOver(folder);
+
+        m_sway.launch(m_bus, QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                QStringLiteral("--print-address=1")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), WaitMs);
+        const QString address
+            = QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + QString::fromUtf8(m_bus.readLine()).trimmed();
+        const auto owned = [&](const QString& name) {
+            return m_sway
+                .run(QStringLiteral("dbus-send"),
+                    {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                        QStringLiteral("--dest=org.freedesktop.DBus"),
+                        QStringLiteral("/org/freedesktop/DBus"),
+                        QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                        QStringLiteral("string:") + name},
+                    {address})
+                .contains(QStringLiteral("boolean true"));
+        };
+        m_backend.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_sway.launch(m_backend, QStringLiteral("/usr/bin/python3"),
+            {folder + QStringLiteral("/portal_backend.py"), calls}, {address});
+        QTRY_VERIFY_WITH_TIMEOUT(owned(QStringLiteral("org.freedesktop.impl.portal.desktop.pwtest")), WaitMs);
+        m_portal.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_sway.launch(m_portal, QStringLiteral("/usr/libexec/xdg-desktop-portal"), {},
+            {address, QStringLiteral("XDG_DESKTOP_PORTAL_DIR=") + folder,
+                QStringLiteral("XDG_CURRENT_DESKTOP=pwtest")});
+        QTRY_VERIFY_WITH_TIMEOUT(owned(QStringLiteral("org.freedesktop.portal.Desktop")), WaitMs);
+
+        m_app.setProcessChannelMode(QProcess::MergedChannels);
+        m_sway.launch(m_app, m_appDir + QStringLiteral("/pastewise"), {},
+            {address, QStringLiteral("QT_LOGGING_RULES=pastewise.*=true"),
+                QStringLiteral("ASAN_OPTIONS=fast_unwind_on_malloc=0")});
+        QString output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(m_app.readAll()))
+                                     .contains(QStringLiteral("bound the activation shortcut to CTRL+F8")),
+            WaitMs);
+        QVERIFY2(!output.contains(QStringLiteral("bind this command instead")), qPrintable(output));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pastewise"), WaitMs);
+
+        m_sway.run(QStringLiteral("swaymsg"), {QStringLiteral("[app_id=pw_paste_target] focus")});
+        QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pw_paste_target"), WaitMs);
+        QString session;
+        for (const QString& line : ReadFile(calls).split(QLatin1Char('\n'))) {
+            if (line.contains(QStringLiteral("\"BindShortcuts\"")))
+                session = line.section(QStringLiteral("\"session\": \""), 1).section(QLatin1Char('"'), 0, 0);
+        }
+        QVERIFY(!session.isEmpty());
+        m_sway.run(QStringLiteral("dbus-send"),
+            {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                QStringLiteral("--dest=org.freedesktop.impl.portal.desktop.pwtest"),
+                QStringLiteral("/org/freedesktop/portal/desktop"),
+                QStringLiteral("org.pastewise.PortalTest.Activate"), QStringLiteral("objpath:") + session,
+                QStringLiteral("string:activate")},
+            {address});
+        QTRY_COMPARE_WITH_TIMEOUT(m_sway.focusedAppId(), QStringLiteral("pastewise"), WaitMs);
 
         ::kill(pid_t(m_app.processId()), SIGTERM);
         QVERIFY(m_app.waitForFinished(WaitMs));
