@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString Interface = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
+constexpr QLatin1String Interface("org.freedesktop.portal.RemoteDesktop");
 constexpr uint KeyboardDevice = 1;
 // Kept until the user takes the permission back, not only for this run.
 constexpr uint PersistUntilRevoked = 2;

@@ -11,8 +11,8 @@
 
 namespace {
 
-const QString Interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString ShortcutId = QStringLiteral("activate");
+constexpr QLatin1String Interface("org.freedesktop.portal.GlobalShortcuts");
+constexpr QLatin1String ShortcutId("activate");
 
 struct PortalShortcut {
     QString id;

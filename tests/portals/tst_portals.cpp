@@ -20,8 +20,8 @@
 
 namespace {
 constexpr int WaitMs = 20000;
-const QString BusName = QStringLiteral("portaltest");
-const QString BackendName = QStringLiteral("org.freedesktop.impl.portal.desktop.pwtest");
+constexpr QLatin1String BusName("portaltest");
+constexpr QLatin1String BackendName("org.freedesktop.impl.portal.desktop.pwtest");
 
 quint16 Shortcut(const char* text)
 {
