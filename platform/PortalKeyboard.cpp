@@ -7,9 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
-#include <QDBusPendingCallWatcher>
-
-#include <memory>
 
 namespace {
 
@@ -98,27 +95,23 @@ bool PortalKeyboard::send(const QList<PortalKeyEvent>& events)
 {
     if (!m_started)
         return false;
-    // All keys go out at once, in order on one connection; then every answer is awaited.
-    auto pending = std::make_shared<int>(int(events.size()));
-    auto refused = std::make_shared<bool>(false);
+    // One key at a time: the portal may handle calls that arrive together on several threads,
+    // and a Ctrl+V whose V overtakes its Ctrl types a "v". Its answer comes once it has passed
+    // the key on, in order, to the desktop.
     for (const PortalKeyEvent& event : events) {
         QDBusMessage message = QDBusMessage::createMethodCall(
             Portal::Service, Portal::Path, Interface, QStringLiteral("NotifyKeyboardKeysym"));
         message.setArguments({QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap(),
             int(event.keysym), uint(event.pressed ? 1 : 0)});
-        auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, KeyAnswerTimeoutMs), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, pending, refused] {
-            watcher->deleteLater();
-            if (watcher->isError()) {
-                qCWarning(lcPlatform).noquote()
-                    << "the portal refused a paste key:" << watcher->error().message();
-                *refused = true;
-            }
-            --*pending;
-        });
-    }
-    const bool answered
-        = WaitUntil([pending] { return *pending == 0 ? WaitStep::Done : WaitStep::KeepWaiting; },
+        QDBusPendingCall call = m_bus.asyncCall(message, KeyAnswerTimeoutMs);
+        WaitUntil([&call] { return call.isFinished() ? WaitStep::Done : WaitStep::KeepWaiting; },
             KeyAnswerTimeoutMs + 500);
-    return answered && !*refused;
+        if (!call.isFinished() || call.isError()) {
+            qCWarning(lcPlatform).noquote()
+                << "the portal refused a paste key:"
+                << (call.isFinished() ? call.error().message() : QStringLiteral("no answer"));
+            return false;
+        }
+    }
+    return true;
 }
