@@ -45,6 +45,9 @@ TfrmMain::TfrmMain(const QString& librarySource, Platform* platform, QWidget* pa
     CreateControls();
     m_presence = new WindowPresence(*this, *m_platform, *txtName, *actTrayIcon, *actTopMost);
     connect(m_presence, &WindowPresence::hotKeyPressed, this, [this] { RunHandled([this] { WMHotKey(); }); });
+    // A desktop that answers later (a portal) may still turn the hotkey down.
+    connect(m_platform, &Platform::hotKeyRefused, this,
+        [this] { RunHandled([this] { AdviseCallUpCommand(); }); });
     connect(m_presence, &WindowPresence::trayIconClicked, this,
         [this] { RunHandled([this] { WMTrayNotify(); }); });
     // X11 has no default window size; the design size (outer 607 x 429) stands in for it.

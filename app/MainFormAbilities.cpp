@@ -15,6 +15,8 @@ Q_LOGGING_CATEGORY(lcAbilities, "pastewise.desktop")
 
 // Set once the advice has been shown, so it is given once per user, not at every start.
 constexpr QLatin1String CallUpAdviceShown("CallUpCommandAdvised");
+// The desktop's token for the user's permission to send paste keys, so it is asked once.
+constexpr QLatin1String SendingKeysGrant("RemoteDesktopGrant");
 } // namespace
 
 void TfrmMain::ApplyDesktopAbilities()
@@ -33,6 +35,16 @@ void TfrmMain::ApplyDesktopAbilities()
             if (auto* menu = qobject_cast<QMenu*>(shownIn))
                 menu->setToolTipsVisible(true);
         }
+    }
+    if (SettingsRegistry != nullptr) {
+        // Settings routines do not throw; a token that cannot be written costs a question.
+        connect(&Desktop(), &Platform::sendingKeysGranted, this, [this](const QString& grant) {
+            if (SettingsRegistry != nullptr
+                && !SettingsRegistry->WriteRegString(QString(SendingKeysGrant), grant))
+                qCWarning(lcAbilities) << "the permission to send paste keys could not be kept; the "
+                                          "desktop will ask again at the next start";
+        });
+        Desktop().PrepareSendingKeys(SettingsRegistry->ReadRegString(QString(SendingKeysGrant), QString()));
     }
     qCInfo(lcAbilities) << "this desktop: focus tracking" << abilities.tracksFocus << "global hotkey"
                         << abilities.grabsHotKey << "paste keys" << abilities.sendsKeys << "always on top"

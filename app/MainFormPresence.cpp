@@ -47,9 +47,11 @@ void TfrmMain::actOptionsExecute()
 {
     TOptionsHotKey hotKey;
     hotKey.Register = [this](quint16 shortcut) {
-        // Where no program may take a global key the value is only kept; the desktop's own
-        // shortcut runs the call-up command, which the user was told about at start.
-        return !Desktop().Abilities().grabsHotKey || m_presence->registerHotKey(shortcut);
+        // Where no program may take a global key the value is still offered to the desktop's
+        // shortcuts portal, if any, and otherwise only kept: the desktop's own shortcut runs
+        // the call-up command, which the user was told about.
+        const bool taken = m_presence->registerHotKey(shortcut);
+        return taken || !Desktop().Abilities().grabsHotKey;
     };
     hotKey.Release = [this] { m_presence->releaseHotKey(); };
     TfrmOptions frmOptions(m_settings, std::move(hotKey), this);

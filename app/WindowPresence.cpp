@@ -55,6 +55,15 @@ void WindowPresence::ShowWin(bool visible)
     }
     if (m_window.windowState() & Qt::WindowMinimized)
         m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    // A Wayland desktop gives the focus to a window as it appears, but an already visible one
+    // that asks for it is at most marked as wanting attention (sway's default, GNOME). So a
+    // visible window without the focus is put away and shown anew. Not with a box open: hiding
+    // the main window under it would leave the box without its parent.
+    if (!m_platform.Abilities().tracksFocus && m_window.isVisible() && !m_window.isActiveWindow()
+        && QApplication::activeModalWidget() == nullptr) {
+        qCInfo(lcPresence) << "shown anew to get the focus from the desktop";
+        m_window.hide();
+    }
     m_window.show();
     bringToFront();
     // With a box or dialog open the user is in the middle of a command, and the box is what

@@ -66,7 +66,8 @@ public:
     virtual bool SetPrimarySelection(const QString& text) = 0;
 
     // Takes the shortcut value as the system-wide hotkey, replacing an earlier one. All or
-    // nothing: on false no combination is held.
+    // nothing: on false no combination is held. Where the desktop answers later (a portal),
+    // true means asked, and a refusal follows as hotKeyRefused().
     virtual bool GrabHotKey(quint16 shortcutValue) = 0;
     virtual void UngrabHotKey() = 0;
 
@@ -76,6 +77,13 @@ public:
     // May ask the desktop the first time, so it is not for a constructor.
     virtual PlatformAbilities Abilities() { return {}; }
 
+    // Where sending keys needs the user's permission (a portal), starts asking for it without
+    // waiting, handing over the grant kept from an earlier run (may be empty). A grant to keep
+    // comes as sendingKeysGranted(). Nothing to do elsewhere.
+    virtual void PrepareSendingKeys(const QString& keptGrant) { Q_UNUSED(keptGrant) }
+
 Q_SIGNALS:
     void hotKeyPressed();
+    void hotKeyRefused(const QString& reason);
+    void sendingKeysGranted(const QString& grantToKeep);
 };

@@ -3,8 +3,12 @@
 #include "common/ShortcutValue.h"
 #include "platform/EventWait.h"
 #include "platform/PlatformLog.h"
+#include "platform/PortalKeyboard.h"
+#include "platform/PortalKeys.h"
+#include "platform/PortalShortcuts.h"
 #include "platform/WaylandVirtualKeyboard.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -28,6 +32,30 @@ WaylandPlatform::WaylandPlatform(QObject* parent)
     : Platform(parent)
     , m_keyboard(std::make_unique<WaylandVirtualKeyboard>())
 {
+    // Connecting to the bus is local; whether the portal is there shows only in the answers.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCInfo(lcPlatform) << "no session bus: no desktop portals";
+        return;
+    }
+    m_shortcuts = new PortalShortcuts(bus, this);
+    connect(m_shortcuts, &PortalShortcuts::activated, this, &Platform::hotKeyPressed);
+    connect(m_shortcuts, &PortalShortcuts::bound, this, [](const QString& trigger) {
+        qCInfo(lcPlatform).noquote() << "the desktop bound the activation shortcut to" << trigger;
+    });
+    connect(m_shortcuts, &PortalShortcuts::refused, this, [this](const QString& reason) {
+        qCInfo(lcPlatform).noquote() << "no activation shortcut through the portal:" << reason;
+        Q_EMIT hotKeyRefused(reason);
+    });
+    m_portalKeyboard = new PortalKeyboard(bus, this);
+    connect(m_portalKeyboard, &PortalKeyboard::started, this, [this](const QString& token) {
+        qCInfo(lcPlatform) << "paste keys go through the desktop's remote-desktop portal";
+        if (!token.isEmpty())
+            Q_EMIT sendingKeysGranted(token);
+    });
+    connect(m_portalKeyboard, &PortalKeyboard::failed, this, [](const QString& reason) {
+        qCInfo(lcPlatform).noquote() << "no paste keys through the remote-desktop portal:" << reason;
+    });
 }
 
 WaylandPlatform::~WaylandPlatform() = default;
@@ -75,6 +103,10 @@ WindowClass WaylandPlatform::WindowClassOf(quint32)
 
 bool WaylandPlatform::SendPasteKeys(quint16 keys)
 {
+    if (!m_keyboard->isAvailable()) {
+        const std::optional<QList<PortalKeyEvent>> stroke = PortalKeyStroke(keys);
+        return stroke.has_value() && m_portalKeyboard != nullptr && m_portalKeyboard->send(*stroke);
+    }
     const std::optional<QKeyCombination> combination = ShortcutToKeyCombination(keys);
     if (!combination)
         return false;
@@ -88,12 +120,20 @@ bool WaylandPlatform::SetPrimarySelection(const QString&)
     return false;
 }
 
-bool WaylandPlatform::GrabHotKey(quint16)
+bool WaylandPlatform::GrabHotKey(quint16 shortcutValue)
 {
-    return false;
+    const QString trigger = PortalTrigger(shortcutValue);
+    if (m_shortcuts == nullptr || trigger.isEmpty())
+        return false;
+    m_shortcuts->bind(trigger);
+    return true;
 }
 
-void WaylandPlatform::UngrabHotKey() { }
+void WaylandPlatform::UngrabHotKey()
+{
+    if (m_shortcuts != nullptr)
+        m_shortcuts->release();
+}
 
 void WaylandPlatform::SetTopMost(QWindow*, bool) { }
 
@@ -102,8 +142,17 @@ PlatformAbilities WaylandPlatform::Abilities()
     PlatformAbilities abilities;
     abilities.tracksFocus = false;
     abilities.grabsHotKey = false;
-    abilities.sendsKeys = m_keyboard->isAvailable();
+    abilities.sendsKeys
+        = m_keyboard->isAvailable() || (m_portalKeyboard != nullptr && m_portalKeyboard->isStarted());
     abilities.keepsOnTop = false;
     abilities.placesWindows = false;
     return abilities;
+}
+
+void WaylandPlatform::PrepareSendingKeys(const QString& keptGrant)
+{
+    // The virtual keyboard needs nobody's permission; the portal asks the user.
+    if (m_keyboard->isAvailable() || m_portalKeyboard == nullptr || m_portalKeyboard->isStarted())
+        return;
+    m_portalKeyboard->start(keptGrant);
 }

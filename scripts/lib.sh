@@ -1,13 +1,13 @@
 # Shared by scripts/run and scripts/test: install what is missing on a Debian 12 machine.
 
 PW_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libqt6svg6
-  libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libwayland-dev libsqlite3-dev librsvg2-bin gzip ccache)
+  libgl-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libwayland-dev libxkbcommon-dev libsqlite3-dev librsvg2-bin gzip ccache)
 PW_RUN_PACKAGES=(fonts-dejavu-core librsvg2-bin qt6-wayland)
 # scripts/package: CPack's DEB generator asks dpkg-shlibdeps for the dependencies.
 PW_PACKAGE_PACKAGES=(dpkg-dev file)
 PW_TEST_PACKAGES=(libbenchmark-dev rofi suckless-tools xvfb xauth openbox trayer xdotool xterm stterm xclip x11-utils wmctrl sqlite3
   clang clang-format libclang-rt-14-dev tk lintian desktop-file-utils appstream dpkg-dev file postgresql
-  sway wtype)
+  sway wtype xdg-desktop-portal dbus-daemon python3-dbus python3-gi)
 
 pw_install_packages() {
   local missing=()

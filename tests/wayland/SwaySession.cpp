@@ -58,7 +58,7 @@ SwaySession::~SwaySession()
 
 QString SwaySession::makeFolder(const QString& name)
 {
-    const QString path = m_root.path() + QLatin1Char('/') + name;
+    const QString path = pathOf(name);
     QDir().mkpath(path);
     handOver(path);
     return path;
@@ -93,7 +93,7 @@ QStringList SwaySession::userCommand(
     + command;
 }
 
-bool SwaySession::start()
+bool SwaySession::start(const QStringList& configLines)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("wtype")).isEmpty()) {
@@ -113,7 +113,10 @@ bool SwaySession::start()
     QFile::setPermissions(m_runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString config = m_root.path() + QStringLiteral("/sway.config");
     QFile file(config);
-    if (!file.open(QIODevice::WriteOnly) || file.write("output HEADLESS-1 resolution 1280x800\n") < 0) {
+    const QString text = (QStringList {QStringLiteral("output HEADLESS-1 resolution 1280x800")} + configLines)
+                             .join(QLatin1Char('\n'))
+        + QLatin1Char('\n');
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) {
         m_error = QStringLiteral("cannot write the sway configuration");
         return false;
     }
@@ -122,7 +125,7 @@ bool SwaySession::start()
 
     const QStringList command = userCommand(QStringLiteral("sway"), {QStringLiteral("-c"), config},
         {QStringLiteral("WLR_BACKENDS=headless"), QStringLiteral("WLR_LIBINPUT_NO_DEVICES=1"),
-            QStringLiteral("WLR_RENDERER=pixman")});
+            QStringLiteral("WLR_RENDERER=pixman"), QStringLiteral("QT_QPA_PLATFORM=wayland")});
     m_sway.setProcessChannelMode(QProcess::MergedChannels);
     m_sway.start(command.first(), command.mid(1));
     const bool ready = QTest::qWaitFor(
@@ -147,13 +150,16 @@ void SwaySession::launch(QProcess& process, const QString& program, const QStrin
     process.start(command.first(), command.mid(1));
 }
 
-QString SwaySession::run(const QString& program, const QStringList& arguments)
+QString SwaySession::run(
+    const QString& program, const QStringList& arguments, const QStringList& extraEnvironment)
 {
     QDir runtime(m_runtimeDir);
     const QStringList sockets = runtime.entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
     QProcess process;
     launch(process, program, arguments,
-        {QStringLiteral("SWAYSOCK=") + (sockets.isEmpty() ? QString() : runtime.filePath(sockets.first()))});
+        QStringList {
+            QStringLiteral("SWAYSOCK=") + (sockets.isEmpty() ? QString() : runtime.filePath(sockets.first()))}
+            + extraEnvironment);
     if (!process.waitForFinished(20000)) {
         process.kill();
         process.waitForFinished();

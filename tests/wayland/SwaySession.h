@@ -13,10 +13,14 @@ public:
     SwaySession();
     ~SwaySession();
 
-    // Starts sway and waits (bounded) for its socket. False with the reason in `error()`.
-    bool start();
+    // Starts sway with the extra lines in its configuration (key bindings, say) and waits
+    // (bounded) for its socket. False with the reason in `error()`. Programs that sway itself
+    // runs (a binding's exec) are Wayland clients of it, as `launch` makes them.
+    bool start(const QStringList& configLines = {});
     QString error() const { return m_error; }
 
+    // Where the file or folder of that name goes in the session's temporary folder.
+    QString pathOf(const QString& name) const { return m_root.path() + QLatin1Char('/') + name; }
     // A folder the session's user may write, inside the session's temporary folder.
     QString makeFolder(const QString& name);
     // Gives the file or folder (recursively) to the session's user.
@@ -26,7 +30,8 @@ public:
     void launch(QProcess& process, const QString& program, const QStringList& arguments,
         const QStringList& extraEnvironment = {});
     // Runs a command in the session to its end; its standard output, "" on failure.
-    QString run(const QString& program, const QStringList& arguments);
+    QString run(
+        const QString& program, const QStringList& arguments, const QStringList& extraEnvironment = {});
 
     // The app_id of the window with the keyboard focus, from sway's window tree.
     QString focusedAppId();
