@@ -88,14 +88,18 @@ bool Delivery::pasteIntoTarget(
     // switched to meanwhile is the one to paste into.
     const quint32 target = m_target;
     const bool minimised = options.autoHide || target == 0;
-    if (minimised)
-        minimise();
 
     // Keys are only sent once the focus is where they belong; the waits keep serving
     // events, because the target asks this program for the clipboard text when it handles
     // the paste keys.
     if (target != 0) {
-        if (!m_desktop.ActivateWindow(target, FocusWaitMs)) {
+        // The target is activated before this window steps aside. Minimised while it has the
+        // focus, the window manager hands the focus on by itself, and that hand-over crossing
+        // the activation can swallow keys sent at once (GNOME Terminal loses its paste).
+        const bool activated = m_desktop.ActivateWindow(target, FocusWaitMs);
+        if (minimised)
+            minimise();
+        if (!activated) {
             // The target has gone or was refused the focus. Whatever window has it now
             // may take the paste, but never this program's own; once minimised, the
             // window manager hands the focus on in its own time.
@@ -108,9 +112,12 @@ bool Delivery::pasteIntoTarget(
                 return false;
             }
         }
-    } else if (!m_desktop.WaitForFocusToLeaveOwnWindows(FocusWaitMs)) {
-        qCInfo(lcDelivery) << "no paste target and the focus stayed here; no keys sent";
-        return false;
+    } else {
+        minimise();
+        if (!m_desktop.WaitForFocusToLeaveOwnWindows(FocusWaitMs)) {
+            qCInfo(lcDelivery) << "no paste target and the focus stayed here; no keys sent";
+            return false;
+        }
     }
     return sendPasteKeys(expanded);
 }

@@ -3,16 +3,24 @@
 
 #include "tests/support/MainWindowFixture.h"
 
+#include "common/Common.h"
 #include "delivery/Delivery.h"
+#include "delivery/PasteKeyRules.h"
+#include "delivery/PasteKeysDialog.h"
 #include "delivery/SpecVar.h"
+#include "settings/Registry.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -87,6 +95,7 @@ private Q_SLOTS:
     void copyExpandsTheEditorText();
     void cancelledPromptLeavesClipboardAndWindowAlone();
     void pasteThroughTheWindow();
+    void pasteKeysDialogStoresRulesOnlyOnOk();
 
 private:
     std::unique_ptr<MainWindowFixture> m_fixture;
@@ -180,6 +189,73 @@ void TestDelivery::pasteThroughTheWindow()
     QVERIFY(m_form->isMinimized());
     const QString activate = QStringLiteral("ActivateWindow %1").arg(kTarget);
     QCOMPARE(desktop.calls(), (QStringList {activate, "SendPasteKeys", activate, "SendPasteKeys"}));
+}
+
+void TestDelivery::pasteKeysDialogStoresRulesOnlyOnOk()
+{
+    MainWindowFixture& fixture = *m_fixture;
+    fixture.desktop.setWindowClass(kTarget, {QStringLiteral("mintty"), QStringLiteral("Mintty")});
+    fixture.desktop.setFocusedWindow(kTarget);
+    QVERIFY(QTest::qWaitFor([this] { return m_form->delivery().target() == kTarget; }, kTimeoutMs));
+    fixture.desktop.setFocusedWindow(kOwn);
+    const auto stored = [] {
+        TRegistry registry(QString::fromLatin1(ProductName));
+        return ReadPasteKeyRules(registry);
+    };
+
+    // Runs `work` on the dialog once it is open: the command blocks in it until it closes.
+    const auto withDialog = [this](const std::function<void(PasteKeysDialog&)>& work) {
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, &poll, [&] {
+            auto* dialog = qobject_cast<PasteKeysDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || ran)
+                return;
+            ran = true;
+            work(*dialog);
+            // A check that failed above leaves it open; the test must not hang on it.
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        poll.start();
+        command(*m_form, "actPasteKeys")->trigger();
+        return ran;
+    };
+    // A new row holds the last target's class; moving to another cell closes the keys' editor.
+    const auto addRule = [](PasteKeysDialog& dialog, const QString& keys) {
+        dialog.findChild<QPushButton*>(QStringLiteral("btnAdd"))->click();
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("grdRules"));
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("mintty"));
+        table->setCurrentCell(0, 0);
+        table->item(0, 1)->setText(keys);
+    };
+    const auto ok = [](PasteKeysDialog& dialog) {
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+
+    QVERIFY(withDialog([&](PasteKeysDialog& dialog) {
+        addRule(dialog, QStringLiteral("Shift+Ins"));
+        dialog.reject();
+    }));
+    QCOMPARE(stored(), BuiltInPasteKeyRules());
+    QCOMPARE(m_form->delivery().pasteKeyRules(), BuiltInPasteKeyRules());
+
+    QVERIFY(withDialog([&](PasteKeysDialog& dialog) {
+        addRule(dialog, QStringLiteral("Shift+Banana"));
+        ok(dialog);
+        // Refused with the row named; the dialog stays open for the fix.
+        QCOMPARE(fixture.boxes.texts(),
+            QStringList {
+                QStringLiteral("\"Shift+Banana\" in row 1 is not a key combination such as Shift+Ctrl+V.")});
+        QVERIFY(dialog.isVisible());
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("grdRules"));
+        table->item(0, 1)->setText(QStringLiteral("Shift+Ins"));
+        ok(dialog);
+    }));
+    const QStringList expected = QStringList {QStringLiteral("mintty=Shift+Ins")} + BuiltInPasteKeyRules();
+    QCOMPARE(stored(), expected);
+    QCOMPARE(m_form->delivery().pasteKeyRules(), expected);
 }
 
 QTEST_MAIN(TestDelivery)
