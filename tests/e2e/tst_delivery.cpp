@@ -87,7 +87,14 @@ public:
     bool start(
         const QString& program, QStringList arguments, const QString& instance, const QString& windowName)
     {
-        if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("home")) || !startBus())
+        if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("home")))
+            return false;
+        // The services the bus starts (GNOME Terminal's server) run with its environment.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+            environment.remove(QString::fromLatin1(name));
+        if (!startBus(environment))
             return false;
         // cat reads the text as it arrives, without a line break: a pasted line break makes
         // some terminals (xfce4-terminal) ask before they paste.
@@ -99,10 +106,6 @@ public:
         for (QString& argument : arguments)
             argument.replace(QStringLiteral("SCRIPT"), script.fileName());
 
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-            environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
         m_terminal.setProcessEnvironment(environment);
         m_terminal.start(program, arguments);
@@ -136,8 +139,9 @@ public:
     }
 
 private:
-    bool startBus()
+    bool startBus(const QProcessEnvironment& environment)
     {
+        m_bus.setProcessEnvironment(environment);
         m_bus.start(QStringLiteral("dbus-daemon"),
             {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!m_bus.waitForStarted(kWaitMs)
