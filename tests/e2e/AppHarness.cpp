@@ -1,5 +1,7 @@
 #include "tests/e2e/AppHarness.h"
 
+#include "tests/support/TestUser.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -121,10 +123,30 @@ bool AppHarness::launch(int timeoutMs)
     env.remove(QStringLiteral("XDG_DATA_HOME"));
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pastewise.*=true"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (!m_user.isEmpty()) {
+        // Nothing of the test user's session that the other account may not enter: a private
+        // runtime folder, no session bus, and the leak suppressions copied out of the source
+        // tree, which may lie where only the test user can go.
+        const QString runtime = m_root.path() + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        const QRegularExpression suppressions(QStringLiteral("suppressions=([^:]+)"));
+        const QString leakOptions = env.value(QStringLiteral("LSAN_OPTIONS"));
+        const auto match = suppressions.match(leakOptions);
+        const QString copy = m_root.path() + QStringLiteral("/lsan.supp");
+        if (match.hasMatch() && (QFile::exists(copy) || QFile::copy(match.captured(1), copy)))
+            env.insert(QStringLiteral("LSAN_OPTIONS"),
+                QString(leakOptions).replace(match.capturedStart(1), match.capturedLength(1), copy));
+        TestUser::handOver(m_user, m_root.path());
+    }
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_home);
-    m_process.start(
-        m_executable.isEmpty() ? m_appDir + QStringLiteral("/pastewise") : m_executable, m_arguments);
+    const QStringList command = TestUser::command(m_user,
+        QStringList {m_executable.isEmpty() ? m_appDir + QStringLiteral("/pastewise") : m_executable}
+            + m_arguments);
+    m_process.start(command.first(), command.mid(1));
     return m_process.waitForStarted(timeoutMs);
 }
 

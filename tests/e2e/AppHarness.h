@@ -25,6 +25,9 @@ public:
     // the portable folder, and with these arguments.
     void setExecutable(const QString& path) { m_executable = path; }
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
+    // Runs the program as this user (see tests/support/TestUser.h), who is given the harness's
+    // folders at each launch; "" (the default) runs it as the test's own user.
+    void setUser(const QString& user) { m_user = user; }
     QString dataHome() const { return m_home + QStringLiteral("/.local/share"); }
     QString settingsPath() const;
 
@@ -68,6 +71,7 @@ private:
     QString m_configHome;
     QString m_executable;
     QStringList m_arguments;
+    QString m_user;
     QProcess m_process;
     QString m_window;
     QString m_output;

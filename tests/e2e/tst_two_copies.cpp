@@ -1,9 +1,11 @@
 // Two copies of the real program, each with its own settings and its own server user, sharing
 // one library on the test's PostgreSQL cluster: edits of one entry, and one copy's store
-// reaching the other while it runs.
+// reaching the other while it runs. Under root the second copy runs on another account, on the
+// same display and the same server socket.
 
 #include "tests/e2e/AppHarness.h"
 #include "tests/e2e/XDesktop.h"
+#include "tests/support/TestUser.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -72,6 +74,7 @@ private:
     QString addressFor(const QString& role) const;
     void startCopy(AppHarness& app, const QString& role, const QString& activationKey);
 
+    QString m_secondAccount;
     QString m_schema;
     QString m_ann;
     QString m_bob;
@@ -81,6 +84,8 @@ void TestTwoCopies::initTestCase()
 {
     if (qEnvironmentVariable("PW_TEST_POSTGRES").isEmpty())
         QSKIP("PW_TEST_POSTGRES is not set: no server to share");
+    m_secondAccount = TestUser::name();
+    QVERIFY2(TestUser::ensureExists(m_secondAccount), qPrintable(m_secondAccount));
     QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), AdminConnection);
     admin.setHostName(ServerSocketFolder());
     admin.setUserName(QStringLiteral("pastewise"));
@@ -144,6 +149,7 @@ void TestTwoCopies::secondStoreOfOneEntryIsRefusedAndOverwritesNothing()
 {
     AppHarness ann;
     AppHarness bob;
+    bob.setUser(m_secondAccount);
     startCopy(ann, m_ann, QStringLiteral("dword:00004077")); // Ctrl+F8
     startCopy(bob, m_bob, QStringLiteral("dword:00004078")); // Ctrl+F9
 
@@ -170,6 +176,7 @@ void TestTwoCopies::storeInOneCopyShowsUpInTheOther()
 {
     AppHarness ann;
     AppHarness bob;
+    bob.setUser(m_secondAccount);
     startCopy(ann, m_ann, QStringLiteral("dword:00004077")); // Ctrl+F8
     startCopy(bob, m_bob, QStringLiteral("dword:00004078")); // Ctrl+F9
     const QString before = StoredValue(m_schema, QStringLiteral("hello"));

@@ -1,5 +1,7 @@
 #include "tests/wayland/SwaySession.h"
 
+#include "tests/support/TestUser.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -8,19 +10,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
-const QString TestUser = QStringLiteral("pastewise-test");
-
-bool Succeeds(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-}
-
 QString FocusedIn(const QJsonObject& node)
 {
     if (node.value(QStringLiteral("focused")).toBool())
@@ -41,8 +31,7 @@ SwaySession::SwaySession()
     // Others must reach the programs and files inside; the folder itself is the test's own.
     QFile::setPermissions(
         m_root.path(), QFile::permissions(m_root.path()) | QFile::ExeOther | QFile::ExeGroup);
-    if (::geteuid() == 0)
-        m_user = TestUser;
+    m_user = TestUser::name();
 }
 
 SwaySession::~SwaySession()
@@ -66,8 +55,7 @@ QString SwaySession::makeFolder(const QString& name)
 
 void SwaySession::handOver(const QString& path)
 {
-    if (!m_user.isEmpty())
-        Succeeds(QStringLiteral("chown"), {QStringLiteral("-R"), m_user, path});
+    TestUser::handOver(m_user, path);
 }
 
 QStringList SwaySession::userCommand(
@@ -86,11 +74,7 @@ QStringList SwaySession::userCommand(
             command << name + QLatin1Char('=') + own.value(name);
     }
     command << extraEnvironment << program << arguments;
-    if (m_user.isEmpty())
-        return command;
-    return QStringList {QStringLiteral("setpriv"), QStringLiteral("--reuid=") + m_user,
-               QStringLiteral("--regid=") + m_user, QStringLiteral("--init-groups")}
-    + command;
+    return TestUser::command(m_user, command);
 }
 
 bool SwaySession::start(const QStringList& configLines)
@@ -100,10 +84,7 @@ bool SwaySession::start(const QStringList& configLines)
         m_error = QStringLiteral("sway and wtype are needed (scripts/test installs them)");
         return false;
     }
-    if (!m_user.isEmpty() && !Succeeds(QStringLiteral("id"), {m_user})
-        && !Succeeds(QStringLiteral("useradd"),
-            {QStringLiteral("--system"), QStringLiteral("--no-create-home"), QStringLiteral("--shell"),
-                QStringLiteral("/usr/sbin/nologin"), m_user})) {
+    if (!TestUser::ensureExists(m_user)) {
         m_error = QStringLiteral("cannot create the user ") + m_user;
         return false;
     }
