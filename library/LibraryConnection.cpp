@@ -3,10 +3,12 @@
 #include "common/Errors.h"
 #include "library/ChangeNotice.h"
 #include "library/ServerAddress.h"
+#include "library/ServerProbe.h"
 #include "library/SqlSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLoggingCategory>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include <unistd.h>
 
@@ -60,7 +63,7 @@ constexpr int NoticePollMs = 400;
 // A lost server is tried again after 1 s, then twice as long each time up to this.
 constexpr int FirstReconnectMs = 1000;
 constexpr int LongestReconnectMs = 30000;
-// Each try holds the window up at most this long when the network is gone.
+// Each try gives up after this long when the network is gone.
 constexpr int ReconnectTimeoutSeconds = 3;
 
 } // namespace
@@ -158,6 +161,8 @@ void TLibraryConnection::Close()
     const bool lost = m_lost;
     m_lost = false;
     m_reconnect.stop();
+    // A probe under way finishes on its own; nobody is told.
+    delete std::exchange(m_probe, nullptr);
     m_noticePoll.stop();
     if (!Connected() && !lost)
         return;
@@ -193,20 +198,53 @@ bool TLibraryConnection::CheckLost()
 
 void TLibraryConnection::TryReconnect()
 {
+    if (!m_lost || m_probe != nullptr)
+        return;
+    ServerAddress address;
+    try {
+        address = ParseServerAddress(m_dataSource);
+    } catch (const DatabaseError& e) {
+        TryAgainLater(e.message());
+        return;
+    }
+    // Connecting waits up to its timeout on a dead network; only the probe waits, and the
+    // connection itself is opened again once the server is known to answer.
+    m_probe = new QFutureWatcher<QString>(this);
+    connect(m_probe, &QFutureWatcherBase::finished, this, &TLibraryConnection::ProbeFinished);
+    m_probe->setFuture(ProbeServer(address, ReconnectTimeoutSeconds));
+}
+
+void TLibraryConnection::ProbeFinished()
+{
+    QFutureWatcher<QString>* probe = std::exchange(m_probe, nullptr);
+    if (probe == nullptr)
+        return;
+    const QString failure
+        = probe->future().resultCount() > 0 ? probe->result() : QStringLiteral("the server was not asked");
+    probe->deleteLater();
     if (!m_lost)
         return;
+    if (!failure.isEmpty()) {
+        TryAgainLater(failure);
+        return;
+    }
     // The old session is gone; its statements are forgotten with it, not the datasets' data.
     Database().close();
     try {
         OpenServer(true);
     } catch (const DatabaseError& e) {
-        qCInfo(lcConnection).noquote() << "library server still unreachable:" << e.message();
-        m_reconnectDelayMs = std::min(m_reconnectDelayMs * 2, LongestReconnectMs);
-        m_reconnect.start(m_reconnectDelayMs);
+        TryAgainLater(e.message());
         return;
     }
     m_lost = false;
     Q_EMIT reconnected();
+}
+
+void TLibraryConnection::TryAgainLater(const QString& why)
+{
+    qCInfo(lcConnection).noquote() << "library server still unreachable:" << why;
+    m_reconnectDelayMs = std::min(m_reconnectDelayMs * 2, LongestReconnectMs);
+    m_reconnect.start(m_reconnectDelayMs);
 }
 
 QStringList TLibraryConnection::TableNames() const
@@ -280,17 +318,7 @@ void TLibraryConnection::OpenServer(bool reconnecting)
 {
     const ServerAddress address = ParseServerAddress(m_dataSource);
     QSqlDatabase db = PrepareDriver(ServerDriver);
-    db.setHostName(address.host);
-    if (address.port > 0)
-        db.setPort(address.port);
-    db.setDatabaseName(address.database);
-    db.setUserName(address.user);
-    db.setPassword(QString());
-    QStringList options = address.options;
-    // libpq takes the last value given for an option.
-    if (reconnecting)
-        options << QStringLiteral("connect_timeout=%1").arg(ReconnectTimeoutSeconds);
-    db.setConnectOptions(options.join(QLatin1Char(';')));
+    ApplyServerAddress(db, address, reconnecting ? ReconnectTimeoutSeconds : 0);
     const QString where = address.Display();
     if (!db.open())
         throw DatabaseError(

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QTimer>
 
+template <typename T> class QFutureWatcher;
+
 #include <functional>
 
 class TLibraryConnection final : public QObject {
@@ -59,7 +61,8 @@ public:
 
     // The server went away (a restart, a dropped network) while the library was open. The
     // datasets keep what they have; the connection tries again after 1, 2, 4... up to 30
-    // seconds, each try bounded by a short connect timeout, and says when it is back.
+    // seconds, each try bounded by a short connect timeout and made off the window's thread,
+    // and says when it is back.
     bool Lost() const { return m_lost; }
     // Checks a server connection that failed a statement; true when it is lost.
     bool CheckLost();
@@ -81,6 +84,8 @@ private:
     void Listen(QSqlDatabase& db);
     void PollNotices();
     void TryReconnect();
+    void ProbeFinished();
+    void TryAgainLater(const QString& why);
     void OpenServer(bool reconnecting);
     QSqlDatabase PrepareDriver(const QString& driver);
     void CheckConnected() const;
@@ -97,4 +102,6 @@ private:
     bool m_lost = false;
     int m_reconnectDelayMs = 0;
     QTimer m_reconnect;
+    // The try under way: whether the server answers at all, asked on another thread.
+    QFutureWatcher<QString>* m_probe = nullptr;
 };
