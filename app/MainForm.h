@@ -96,6 +96,9 @@ public:
     // A normal exit stores the open entry first; a refused store is asked about, and false
     // means the user went back and the exit does not happen.
     bool StoreOpenEntryBeforeExit();
+    // Hands the grid's cell editor over and drops a new entry nobody typed into, so what is
+    // left pending is a change worth storing.
+    void SettlePendingChange();
     void CloseOpenTableAtExit(); // shutdown step 6
     // Names the recovery files of an earlier run once, at start-up.
     void ReportRecoveredEntries();

@@ -142,10 +142,7 @@ bool TfrmMain::StorePendingChange()
 {
     if (!tbl->Active())
         return true;
-    grdName->CommitEdit();
-    // A new entry nobody typed into holds nothing to keep.
-    if (tbl->State() == DatasetState::Insert && !tbl->Modified())
-        tbl->Cancel();
+    SettlePendingChange();
     try {
         PostIfEditing(*tbl);
     } catch (const StoreRefusedError& e) {

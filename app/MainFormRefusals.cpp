@@ -81,14 +81,19 @@ bool TfrmMain::OfferRefusedChange(const QString& message)
     }
 }
 
-bool TfrmMain::StoreOpenEntryBeforeExit()
+void TfrmMain::SettlePendingChange()
 {
-    if (!tbl->Active())
-        return true;
     grdName->CommitEdit();
     // A new entry nobody typed into holds nothing to keep, and has no name to be stored by.
     if (tbl->State() == DatasetState::Insert && !tbl->Modified())
         tbl->Cancel();
+}
+
+bool TfrmMain::StoreOpenEntryBeforeExit()
+{
+    if (!tbl->Active())
+        return true;
+    SettlePendingChange();
     try {
         PostIfEditing(*tbl);
         return true;

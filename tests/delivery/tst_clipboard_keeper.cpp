@@ -73,8 +73,8 @@ private Q_SLOTS:
             clipboardAs(QStringLiteral("TARGETS")).constData());
         QCOMPARE(clipboardAs(QStringLiteral("UTF8_STRING")), QByteArray("kept"));
 
-        owner.closeWriteChannel();
         owner.write("exit\n");
+        owner.closeWriteChannel();
         if (!owner.waitForFinished(WaitMs))
             owner.kill();
     }
