@@ -201,6 +201,18 @@ const VirtualKeyInfo* FindVirtualKey(quint16 virtualKey)
     return FindKey([virtualKey](const VirtualKeyInfo& info) { return info.virtualKey == virtualKey; });
 }
 
+std::vector<quint32> ModifierKeysyms(const ShortcutParts& parts)
+{
+    std::vector<quint32> keysyms;
+    if (parts.ctrl)
+        keysyms.push_back(KeysymControlL);
+    if (parts.alt)
+        keysyms.push_back(KeysymAltL);
+    if (parts.shift)
+        keysyms.push_back(KeysymShiftL);
+    return keysyms;
+}
+
 std::optional<quint32> VirtualKeyToKeysym(quint16 virtualKey)
 {
     if (const VirtualKeyInfo* info = FindVirtualKey(virtualKey))

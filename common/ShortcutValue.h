@@ -9,6 +9,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <optional>
+#include <vector>
 
 inline constexpr quint16 ShortcutKeyMask = 0x1FFF;
 inline constexpr quint16 ShortcutShift = 0x2000;
@@ -26,6 +27,14 @@ struct ShortcutParts {
 
 ShortcutParts SplitShortcut(quint16 shortcut);
 quint16 JoinShortcut(const ShortcutParts& parts);
+
+// X keysyms of the left-hand modifier keys, the ones a combination is typed with.
+inline constexpr quint32 KeysymShiftL = 0xffe1;
+inline constexpr quint32 KeysymControlL = 0xffe3;
+inline constexpr quint32 KeysymAltL = 0xffe9;
+// The keysyms of the combination's modifier keys, in the order they are pressed: Ctrl, Alt,
+// Shift.
+std::vector<quint32> ModifierKeysyms(const ShortcutParts& parts);
 
 // One virtual key the hotkey field can produce. `keysym` is the X keysym of the key's
 // unshifted symbol (lower-case for letters); `keypad` marks the numeric keypad, whose

@@ -8,11 +8,6 @@
 
 namespace {
 
-// The left-hand keys: a portal back end maps them to whatever the user's layout has there.
-constexpr quint32 ShiftKeysym = XKB_KEY_Shift_L;
-constexpr quint32 ControlKeysym = XKB_KEY_Control_L;
-constexpr quint32 AltKeysym = XKB_KEY_Alt_L;
-
 QString KeysymName(quint32 keysym)
 {
     std::array<char, 64> name {};
@@ -50,13 +45,9 @@ std::optional<QList<PortalKeyEvent>> PortalKeyStroke(quint16 shortcut)
     const VirtualKeyInfo* key = FindVirtualKey(parts.virtualKey);
     if (parts.virtualKey == 0 || key == nullptr)
         return std::nullopt;
-    QList<quint32> modifiers;
-    if (parts.ctrl)
-        modifiers << ControlKeysym;
-    if (parts.alt)
-        modifiers << AltKeysym;
-    if (parts.shift)
-        modifiers << ShiftKeysym;
+    // The left-hand modifier keys: a portal back end maps them to whatever the user's layout
+    // has there.
+    const std::vector<quint32> modifiers = ModifierKeysyms(parts);
     QList<PortalKeyEvent> events;
     for (const quint32 modifier : modifiers)
         events << PortalKeyEvent {modifier, true};

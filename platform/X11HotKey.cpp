@@ -13,7 +13,6 @@
 namespace {
 
 constexpr quint32 KeysymNumLock = 0xff7f;
-constexpr quint32 KeysymAltL = 0xffe9;
 constexpr quint32 KeysymMetaL = 0xffe7;
 
 // Subtypes of the keyboard extension's single event code (second byte of the event).

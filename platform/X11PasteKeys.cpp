@@ -12,10 +12,6 @@
 
 namespace {
 
-constexpr quint32 KeysymShiftL = 0xffe1;
-constexpr quint32 KeysymControlL = 0xffe3;
-constexpr quint32 KeysymAltL = 0xffe9;
-
 // A modifier still down from the key press that called the paste (Shift of Shift+Enter, Alt
 // of a window switch) is usually let go within this time.
 constexpr int HeldModifierWaitMs = 400;
@@ -136,10 +132,7 @@ bool X11PasteKeys::send(quint16 keys)
     std::vector<xcb_keycode_t> modifiers;
     {
         const X11Keyboard keyboard(c);
-        for (const auto& [on, modifierKeysym] :
-            {std::pair {parts.ctrl, KeysymControlL}, {parts.shift, KeysymShiftL}, {parts.alt, KeysymAltL}}) {
-            if (!on)
-                continue;
+        for (const quint32 modifierKeysym : ModifierKeysyms(parts)) {
             const xcb_keycode_t modifier = keyboard.unshiftedKeycode(modifierKeysym);
             if (modifier == 0) {
                 qCWarning(lcPlatform).noquote() << "no key for a modifier of" << ShortcutText(keys);
