@@ -98,20 +98,33 @@ bool PortalKeyboard::send(const QList<PortalKeyEvent>& events)
     // One key at a time: the portal may handle calls that arrive together on several threads,
     // and a Ctrl+V whose V overtakes its Ctrl types a "v". Its answer comes once it has passed
     // the key on, in order, to the desktop.
+    QList<quint32> down;
     for (const PortalKeyEvent& event : events) {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            Portal::Service, Portal::Path, Interface, QStringLiteral("NotifyKeyboardKeysym"));
-        message.setArguments({QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap(),
-            int(event.keysym), uint(event.pressed ? 1 : 0)});
-        QDBusPendingCall call = m_bus.asyncCall(message, KeyAnswerTimeoutMs);
+        QDBusPendingCall call = m_bus.asyncCall(keyMessage(event), KeyAnswerTimeoutMs);
         WaitUntil([&call] { return call.isFinished() ? WaitStep::Done : WaitStep::KeepWaiting; },
             KeyAnswerTimeoutMs + 500);
         if (!call.isFinished() || call.isError()) {
             qCWarning(lcPlatform).noquote()
                 << "the portal refused a paste key:"
                 << (call.isFinished() ? call.error().message() : QStringLiteral("no answer"));
+            // A Ctrl left down would spoil everything the user types next.
+            for (auto key = down.crbegin(); key != down.crend(); ++key)
+                m_bus.asyncCall(keyMessage(PortalKeyEvent {*key, false}), KeyAnswerTimeoutMs);
             return false;
         }
+        if (event.pressed)
+            down << event.keysym;
+        else
+            down.removeOne(event.keysym);
     }
     return true;
+}
+
+QDBusMessage PortalKeyboard::keyMessage(const PortalKeyEvent& event) const
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        Portal::Service, Portal::Path, Interface, QStringLiteral("NotifyKeyboardKeysym"));
+    message.setArguments({QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap(), int(event.keysym),
+        uint(event.pressed ? 1 : 0)});
+    return message;
 }

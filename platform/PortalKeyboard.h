@@ -7,6 +7,7 @@
 #include "platform/PortalKeys.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -35,6 +36,8 @@ private:
     void selectDevices(const QString& restoreToken);
     void startSession();
     void fail(const QString& reason);
+    // One press or release of a key in the session.
+    QDBusMessage keyMessage(const PortalKeyEvent& event) const;
 
     QDBusConnection m_bus;
     QString m_session;
