@@ -218,9 +218,10 @@ QVariant EntryStore::Shown(const QVariant& stored) const
 std::optional<StoredEntry> EntryStore::ReadRow(
     NameSnapshot::RowKey key, std::string_view name, bool waitForLock)
 {
-    const QByteArray cacheKey(name.data(), static_cast<qsizetype>(name.size()));
+    // Only a server's entries are kept for an outage; a file's reads make no copy.
+    const auto cacheKey = [name] { return QByteArray(name.data(), static_cast<qsizetype>(name.size())); };
     if (Unreachable()) {
-        const auto cached = m_readCache.constFind(cacheKey);
+        const auto cached = m_readCache.constFind(cacheKey());
         if (cached != m_readCache.constEnd())
             return *cached;
         if (!waitForLock)
@@ -255,7 +256,7 @@ std::optional<StoredEntry> EntryStore::ReadRow(
     }
     m_read.finish();
     if (OnServer())
-        m_readCache.insert(cacheKey, entry);
+        m_readCache.insert(cacheKey(), entry);
     return entry;
 }
 
